@@ -1,0 +1,28 @@
+option(ZIF_WARNINGS_AS_ERRORS "Treat compiler warnings as errors" OFF)
+option(ZIF_PORTABLE_ARITHMETIC
+    "Use the portable 64x64->128 multiply even where the compiler offers a 128-bit type" OFF)
+option(ZIF_BUILD_BENCHMARKS "Build the benchmarks in bench/" OFF)
+option(ZIF_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+
+string(LENGTH "${PROJECT_VERSION_MINOR}" _zif_minor_length)
+if(_zif_minor_length EQUAL 1)
+    set(ZIF_DISPLAY_VERSION "${PROJECT_VERSION_MAJOR}.0${PROJECT_VERSION_MINOR}")
+else()
+    set(ZIF_DISPLAY_VERSION "${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}")
+endif()
+
+add_library(zif_compile_options INTERFACE)
+add_library(zif::compile_options ALIAS zif_compile_options)
+target_include_directories(zif_compile_options INTERFACE
+    "${PROJECT_SOURCE_DIR}" "${PROJECT_BINARY_DIR}/generated")
+if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
+    target_compile_options(zif_compile_options INTERFACE -Wall -Wextra -Wpedantic)
+    if(ZIF_WARNINGS_AS_ERRORS)
+        target_compile_options(zif_compile_options INTERFACE -Werror)
+    endif()
+    if(ZIF_SANITIZE)
+        target_compile_options(zif_compile_options INTERFACE
+            -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+        target_link_options(zif_compile_options INTERFACE -fsanitize=address,undefined)
+    endif()
+endif()

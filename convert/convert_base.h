@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace zif {
+
+// A run-time error as the user sees it: a number and a German description (UTF-8 in what()).
+class RuntimeError : public std::runtime_error {
+public:
+    RuntimeError(int number, const std::string& description)
+        : std::runtime_error(description), number_(number) {}
+
+    int number() const noexcept { return number_; }
+
+private:
+    int number_;
+};
+
+inline constexpr int kOverflowError = 6;
+inline constexpr char kOverflowDescription[] =
+    "\xC3\x9C"
+    "berlauf";  // "Überlauf"
+
+// The longest numeral ConvertBase accepts, in UTF-16 code units.
+inline constexpr std::size_t kMaxNumeralLength = 32767;
+
+// Returns the numeral of Number's value written in ToBase: upper case, no leading zeros, "0"
+// for zero. Number is read in FromBase with digits 0-9 and A-Z in either case. Returns the
+// empty string when Number is empty, holds anything but ASCII digits of FromBase, or a base is
+// outside 2..36. Throws RuntimeError 6 (overflow) when Number is longer than
+// kMaxNumeralLength, before any character is looked at. Exact for every accepted numeral.
+std::u16string ConvertBase(std::u16string_view Number, std::uint8_t FromBase, std::uint8_t ToBase);
+
+}  // namespace zif

@@ -1,0 +1,253 @@
+#include "convert/convert_base.h"
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <cstdint>
+#include <random>
+#include <string>
+
+#include "tests/convert/reference.h"
+
+namespace zif {
+namespace {
+
+using testing::canonical;
+using testing::numeral;
+using testing::randomNumeral;
+using testing::referenceConvert;
+using testing::residue;
+
+struct Case {
+    const char* why;
+    std::u16string number;
+    int from;
+    int to;
+    std::u16string expected;
+};
+
+void PrintTo(const Case& c, std::ostream* os) {
+    *os << c.why;
+}
+
+std::u16string convert(const std::u16string& number, int from, int to) {
+    return ConvertBase(number, static_cast<std::uint8_t>(from), static_cast<std::uint8_t>(to));
+}
+
+std::u16string decimal(int value) {
+    std::u16string out;
+    for (char c : std::to_string(value)) out.push_back(static_cast<char16_t>(c));
+    return out;
+}
+
+std::string caseName(const ::testing::TestParamInfo<Case>& info) {
+    std::string name;
+    for (const char* c = info.param.why; *c != 0; ++c) {
+        if (std::isalnum(static_cast<unsigned char>(*c))) name.push_back(*c);
+    }
+    return name + "_" + std::to_string(info.index);
+}
+
+class ConvertBaseCases : public ::testing::TestWithParam<Case> {};
+
+TEST_P(ConvertBaseCases, GivesExpectedNumeral) {
+    const Case& c = GetParam();
+    EXPECT_EQ(convert(c.number, c.from, c.to), c.expected) << c.why;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Valid, ConvertBaseCases,
+    ::testing::Values(
+        Case{"decimal to hex", u"255", 10, 16, u"FF"},
+        Case{"lower-case hex", u"ff", 16, 10, u"255"},
+        Case{"mixed-case hex", u"Ff", 16, 10, u"255"},
+        Case{"power of the target base", u"4096", 10, 16, u"1000"},
+        Case{"hex ten", u"10", 16, 10, u"16"}, Case{"16 bits", u"65535", 10, 16, u"FFFF"},
+        Case{"base 36 letters", u"zz", 36, 10, u"1295"}, Case{"zero", u"0", 10, 16, u"0"},
+        Case{"zeros only", u"0000", 16, 10, u"0"},
+        Case{"leading zeros dropped", u"007F", 16, 10, u"127"},
+        Case{"same base canonicalises", u"00abc", 16, 16, u"ABC"},
+        Case{"binary", u"101010", 2, 10, u"42"}, Case{"to binary", u"255", 10, 2, u"11111111"},
+        Case{"to base 36", u"1295", 10, 36, u"ZZ"},
+        Case{"2^53 - 1", u"9007199254740991", 10, 16, u"1FFFFFFFFFFFFF"},
+        Case{"2^53 - 1 back", u"1FFFFFFFFFFFFF", 16, 10, u"9007199254740991"},
+        Case{"2^53 + 1 is exact", u"9007199254740993", 10, 16, u"20000000000001"},
+        Case{"2^32 - 1", u"4294967295", 10, 16, u"FFFFFFFF"},
+        Case{"2^32", u"4294967296", 10, 16, u"100000000"},
+        Case{"2^32 + 1", u"100000001", 16, 10, u"4294967297"},
+        Case{"2^64 - 1", u"18446744073709551615", 10, 16, u"FFFFFFFFFFFFFFFF"},
+        Case{"2^64 - 1 back", u"FFFFFFFFFFFFFFFF", 16, 10, u"18446744073709551615"},
+        Case{"2^64", u"18446744073709551616", 10, 16, u"10000000000000000"},
+        Case{"2^64 back", u"10000000000000000", 16, 10, u"18446744073709551616"},
+        Case{"2^64 + 1", u"10000000000000001", 16, 10, u"18446744073709551617"},
+        Case{"2^128 - 1", u"FFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF", 16, 10,
+             u"340282366920938463463374607431768211455"},
+        Case{"2^128", u"340282366920938463463374607431768211456", 10, 16,
+             u"100000000000000000000000000000000"},
+        Case{"2^128 + 1", u"100000000000000000000000000000001", 16, 10,
+             u"340282366920938463463374607431768211457"},
+        Case{"10^19, one decimal chunk", u"10000000000000000000", 10, 16, u"8AC7230489E80000"},
+        Case{"2^64 in base 36", u"18446744073709551616", 10, 36, u"3W5E11264SGSG"}),
+    caseName);
+
+INSTANTIATE_TEST_SUITE_P(
+    Rejected, ConvertBaseCases,
+    ::testing::Values(
+        Case{"empty", u"", 10, 16, u""}, Case{"A is 10, not a decimal digit", u"12a", 10, 16, u""},
+        Case{"G is 16, not a hex digit", u"1G", 16, 10, u""},
+        Case{"leading blank", u" 12", 10, 16, u""}, Case{"trailing blank", u"12 ", 10, 16, u""},
+        Case{"sign", u"-5", 10, 16, u""}, Case{"plus sign", u"+7", 10, 16, u""},
+        Case{"radix point", u"1.5", 10, 16, u""}, Case{"prefix", u"0x1F", 16, 10, u""},
+        Case{"digit grouping", u"1,000", 10, 16, u""},
+        Case{"NUL inside",
+             std::u16string(u"1\0"
+                            u"2",
+                            3),
+             10, 16, u""},
+        Case{"full-width digit", u"\uFF11", 10, 16, u""}, Case{"sharp s", u"\u00DF", 36, 10, u""},
+        Case{"dotted capital I", u"\u0130", 36, 10, u""},
+        Case{"dotless small i", u"\u0131", 36, 10, u""},
+        Case{"Kelvin sign folds to k elsewhere", u"\u212A", 36, 10, u""},
+        Case{"emoji (surrogate pair)", u"1\U0001F600", 10, 16, u""},
+        Case{"lone surrogate", std::u16string(1, char16_t{0xD800}), 10, 16, u""},
+        Case{"ASCII digit + 0x100", std::u16string(1, char16_t{0x131}), 10, 16, u""},
+        Case{"from base 1", u"0", 1, 16, u""}, Case{"from base 0", u"0", 0, 16, u""},
+        Case{"from base 37", u"1", 37, 10, u""}, Case{"from base 255", u"1", 255, 10, u""},
+        Case{"to base 0", u"1", 10, 0, u""}, Case{"to base 1", u"1", 10, 1, u""},
+        Case{"to base 37", u"1", 10, 37, u""}, Case{"to base 255", u"1", 10, 255, u""}),
+    caseName);
+
+// Every pair of bases, every value below a few thousand, against the naive reference.
+TEST(ConvertBaseExhaustive, SmallValuesInEveryBasePair) {
+    for (int from = 2; from <= 36; ++from) {
+        for (int to = 2; to <= 36; ++to) {
+            for (int value = 0; value < 2000; value += (value < 300 ? 1 : 37)) {
+                const std::u16string source = referenceConvert(decimal(value), 10, from);
+                ASSERT_EQ(convert(source, from, to), referenceConvert(source, from, to))
+                    << "value " << value << " from " << from << " to " << to;
+            }
+        }
+    }
+}
+
+// Numerals of every length up to a few limbs, in every base pair, random digits.
+TEST(ConvertBaseRandom, AgreesWithReferenceInEveryBasePair) {
+    std::mt19937_64 rng(20261208);
+    std::uniform_int_distribution<std::size_t> length(1, 90);
+    for (int from = 2; from <= 36; ++from) {
+        for (int to = 2; to <= 36; ++to) {
+            for (int round = 0; round < 6; ++round) {
+                const std::u16string source = randomNumeral(rng, from, length(rng));
+                ASSERT_EQ(convert(source, from, to), referenceConvert(source, from, to))
+                    << "from " << from << " to " << to;
+            }
+        }
+    }
+}
+
+TEST(ConvertBaseRandom, RoundTripGivesCanonicalForm) {
+    std::mt19937_64 rng(42);
+    std::uniform_int_distribution<int> base(2, 36);
+    std::uniform_int_distribution<std::size_t> length(1, 2000);
+    for (int round = 0; round < 300; ++round) {
+        const int from = base(rng), to = base(rng);
+        const std::u16string source = randomNumeral(rng, from, length(rng));
+        const std::u16string there = convert(source, from, to);
+        ASSERT_EQ(convert(there, to, from), canonical(source)) << "from " << from << " to " << to;
+    }
+}
+
+// Values just around powers of two that are limb boundaries, in both directions.
+TEST(ConvertBaseLimbEdges, NeighboursOfPowersOfTwo) {
+    for (int exponent : {31, 32, 33, 63, 64, 65, 127, 128, 129, 191, 192, 255, 256, 1024}) {
+        // 2^e - 1, 2^e, 2^e + 1 in binary
+        const std::u16string ones(static_cast<std::size_t>(exponent), u'1');
+        const std::u16string power = numeral(u"1", static_cast<std::size_t>(exponent), u'0');
+        std::u16string powerPlusOne = power;
+        powerPlusOne.back() = u'1';
+        for (const std::u16string& binary : {ones, power, powerPlusOne}) {
+            const std::u16string decimal = referenceConvert(binary, 2, 10);
+            const std::u16string hex = referenceConvert(binary, 2, 16);
+            EXPECT_EQ(convert(decimal, 10, 16), hex) << "2^" << exponent;
+            EXPECT_EQ(convert(hex, 16, 10), decimal) << "2^" << exponent;
+            EXPECT_EQ(convert(binary, 2, 10), decimal) << "2^" << exponent;
+        }
+    }
+}
+
+// Values a double cannot hold: 2 * 10^308 and beyond must convert exactly, not overflow.
+TEST(ConvertBaseBeyondDouble, ConvertsExactly) {
+    const std::u16string twoE308 = numeral(u"2", 308, u'0');
+    const std::u16string hex = convert(twoE308, 10, 16);
+    EXPECT_EQ(hex, referenceConvert(twoE308, 10, 16));
+    EXPECT_EQ(convert(hex, 16, 10), twoE308);
+
+    const std::u16string allNines(1000, u'9');
+    EXPECT_EQ(convert(allNines, 10, 16), referenceConvert(allNines, 10, 16));
+}
+
+TEST(ConvertBaseLength, LongestDecimalNumeralConvertsExactly) {
+    std::mt19937_64 rng(7);
+    const std::u16string decimal =
+        std::u16string(u"1").append(randomNumeral(rng, 10, kMaxNumeralLength - 1));
+    const std::u16string hex = convert(decimal, 10, 16);
+    ASSERT_FALSE(hex.empty());
+    EXPECT_EQ(convert(hex, 16, 10), decimal);
+}
+
+// 32767 hex digits make about 39457 decimal ones, too long to convert back; compare
+// fingerprints modulo a few primes instead.
+TEST(ConvertBaseLength, LongestHexNumeralConvertsExactly) {
+    std::mt19937_64 rng(8);
+    const std::u16string hex =
+        std::u16string(u"F").append(randomNumeral(rng, 16, kMaxNumeralLength - 1));
+    const std::u16string decimal = convert(hex, 16, 10);
+    ASSERT_GT(decimal.size(), kMaxNumeralLength);
+    EXPECT_NE(decimal.front(), u'0');
+    for (std::uint64_t prime : {4294967291u, 4294967279u, 2147483647u, 1000000007u}) {
+        EXPECT_EQ(residue(decimal, 10, prime), residue(hex, 16, prime)) << "mod " << prime;
+    }
+    EXPECT_EQ(convert(convert(hex, 16, 36), 36, 16), canonical(hex));
+}
+
+TEST(ConvertBaseLength, LongestNumeralOfZerosIsZero) {
+    EXPECT_EQ(convert(std::u16string(kMaxNumeralLength, u'0'), 10, 16), u"0");
+}
+
+void expectOverflow(const std::u16string& number, int from, int to) {
+    try {
+        convert(number, from, to);
+        ADD_FAILURE() << "no overflow for " << number.size() << " units";
+    } catch (const RuntimeError& error) {
+        EXPECT_EQ(error.number(), 6);
+        EXPECT_STREQ(error.what(),
+                     "\xC3\x9C"
+                     "berlauf");
+    }
+}
+
+TEST(ConvertBaseLength, OneUnitTooLongRaisesOverflow) {
+    expectOverflow(std::u16string(kMaxNumeralLength + 1, u'1'), 10, 16);
+    expectOverflow(std::u16string(kMaxNumeralLength + 1, u'0'), 16, 10);
+}
+
+TEST(ConvertBaseLength, OverflowComesBeforeAnyCharacterIsLookedAt) {
+    expectOverflow(numeral(u"x", kMaxNumeralLength, u'1'), 10, 16);
+    expectOverflow(std::u16string(kMaxNumeralLength + 1, u'-'), 10, 16);
+}
+
+TEST(ConvertBaseLength, CountsUtf16Units) {
+    std::u16string emoji;
+    for (int i = 0; i < 16384; ++i) emoji += u"\U0001F600";  // 32768 units
+    expectOverflow(emoji, 10, 16);
+    emoji.resize(emoji.size() - 2);  // 32766 units: no overflow, just invalid
+    EXPECT_EQ(convert(emoji, 10, 16), u"");
+}
+
+TEST(ConvertBaseLength, BadBasesWinOverLength) {
+    EXPECT_EQ(convert(std::u16string(kMaxNumeralLength + 1, u'1'), 10, 1), u"");
+    EXPECT_EQ(convert(std::u16string(kMaxNumeralLength + 1, u'1'), 37, 10), u"");
+}
+
+}  // namespace
+}  // namespace zif

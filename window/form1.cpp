@@ -1,0 +1,55 @@
+#include "window/form1.h"
+
+#include "convert/convert_base.h"
+
+namespace zif {
+
+namespace {
+constexpr std::uint8_t kDecimal = 10;
+constexpr std::uint8_t kHexadecimal = 16;
+constexpr char16_t kOverflowPlaceholder[] = u"\u00DCberlauf";  // "Überlauf"
+}  // namespace
+
+void Form1::Text1_GotFocus() {
+    selectAll(text1_);
+}
+
+void Form1::Text2_GotFocus() {
+    selectAll(text2_);
+}
+
+void Form1::Text1_KeyUp() {
+    convertInto(text1_, kDecimal, text2_, kHexadecimal, decimalToHex_);
+}
+
+void Form1::Text2_KeyUp() {
+    convertInto(text2_, kHexadecimal, text1_, kDecimal, hexToDecimal_);
+}
+
+void Form1::selectAll(Field& field) {
+    field.SetSelStart(0);
+    field.SetSelLength(field.Text().size());
+}
+
+// An over-long numeral is no reason to end the program: the target is emptied and says
+// "Überlauf" as a placeholder. Any other error goes on to the top-level report.
+void Form1::convertInto(const Field& source, std::uint8_t fromBase, Field& target,
+                        std::uint8_t toBase, Conversion& last) {
+    std::u16string text = source.Text();
+    if (!last.valid || text != last.source) {
+        Conversion fresh;
+        try {
+            fresh.result = ConvertBase(text, fromBase, toBase);
+        } catch (const RuntimeError& error) {
+            if (error.number() != kOverflowError) throw;
+            fresh.overflow = true;
+        }
+        fresh.source = std::move(text);
+        fresh.valid = true;
+        last = std::move(fresh);
+    }
+    target.SetText(last.result);
+    target.SetPlaceholder(last.overflow ? kOverflowPlaceholder : u"");
+}
+
+}  // namespace zif
