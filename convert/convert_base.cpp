@@ -3,171 +3,176 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cassert>
+#include <memory>
+#include <mutex>
 #include <vector>
 
-#include "convert/wide_mul.h"
+#include "convert/limbs.h"
+#include "convert/numeral.h"
 
 namespace zif {
 
 namespace {
 
-using detail::Divisor;
 using detail::Limb;
-using detail::mulWide;
+using detail::Radix;
 
-constexpr char16_t kDigitChars[] = u"0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
-static_assert(std::size(kDigitChars) == 36 + 1);
+// Limbs on the stack for numerals of a few hundred digits, the heap beyond: a heap allocation
+// costs about as much as converting a 40-digit numeral.
+class LimbBuffer {
+public:
+    explicit LimbBuffer(std::size_t n)
+        : heap_(n > kInline ? new Limb[n] : nullptr), data_(heap_ ? heap_.get() : inline_) {}
+    LimbBuffer(const LimbBuffer&) = delete;
+    LimbBuffer& operator=(const LimbBuffer&) = delete;
 
-constexpr unsigned kInvalidDigit = 0xFF;
+    Limb* data() { return data_; }
 
-constexpr std::array<std::uint8_t, 128> makeDigitValues() {
-    std::array<std::uint8_t, 128> values{};
-    values.fill(kInvalidDigit);
-    for (unsigned v = 0; v < 36; ++v) {
-        values[kDigitChars[v]] = static_cast<std::uint8_t>(v);
-        if (v >= 10) values[kDigitChars[v] - u'A' + u'a'] = static_cast<std::uint8_t>(v);
-    }
-    return values;
-}
-constexpr auto kDigitValues = makeDigitValues();
-static_assert(kDigitValues.size() == 128);
-
-// Every character outside ASCII is invalid: no locale folding turns "ß" or full-width digits
-// into digits.
-unsigned digitValue(char16_t c) {
-    return c < kDigitValues.size() ? kDigitValues[c] : kInvalidDigit;
-}
-
-// How many digits of a base fit one limb, and that power of the base.
-struct Chunk {
-    unsigned digits;
-    Limb power;
+private:
+    static constexpr std::size_t kInline = 32;
+    Limb inline_[kInline];
+    std::unique_ptr<Limb[]> heap_;
+    Limb* data_;
 };
 
-constexpr Chunk chunkFor(unsigned base) {
-    Chunk chunk{0, 1};
-    while (chunk.power <= ~Limb{0} / base) {
-        chunk.power *= base;
-        ++chunk.digits;
+// Scratch limbs taken and given back in stack order.
+class Arena {
+public:
+    explicit Arena(std::size_t n) : storage_(n) {}
+
+    Limb* take(std::size_t n) {
+        assert(used_ + n <= storage_.size());
+        Limb* at = storage_.data() + used_;
+        used_ += n;
+        return at;
     }
-    return chunk;
+    std::size_t mark() const { return used_; }
+    void release(std::size_t mark) { used_ = mark; }
+
+private:
+    std::vector<Limb> storage_;
+    std::size_t used_ = 0;
+};
+
+// How a numeral of one base becomes limbs of the radix its target base is written from: it is
+// cut into chunks of chunkDigits digits, each chunk below the radix, and the chunks are joined.
+struct Plan {
+    Radix radix;
+    unsigned chunkDigits;
+    Limb chunkPower;         // FromBase^chunkDigits
+    std::size_t leafChunks;  // up to this many chunks are joined one by one
+    // powers[j] = chunkPower^(2^j) in the radix, without zero limbs on top.
+    std::vector<std::vector<Limb>> powers;
+};
+
+// Joining one chunk at a time costs a radix division per limb for a non-binary radix, and only
+// a multiply for the binary one, so the binary radix stays quadratic for longer. Measured on
+// 100 to 32767 digits; see bench/convert.
+constexpr std::size_t kLeafChunksBinary = 16;
+constexpr std::size_t kLeafChunksPower = 8;
+
+std::size_t buildScratch(const Plan& plan, std::size_t chunks) {
+    if (chunks <= plan.leafChunks) return 0;
+    const std::size_t low = std::bit_floor(chunks - 1);
+    const std::size_t high = chunks - low;
+    return std::max(
+        buildScratch(plan, low),
+        high + std::max(buildScratch(plan, high), chunks + detail::multiplyScratch(low)));
 }
 
-constexpr std::array<Chunk, 37> makeChunks() {
-    std::array<Chunk, 37> chunks{};
-    for (unsigned base = 2; base <= 36; ++base) chunks[base] = chunkFor(base);
-    return chunks;
-}
-constexpr auto kChunks = makeChunks();
-static_assert(kChunks[10].digits == 19 && kChunks[16].digits == 15);
-
-// log2(base) for the bases that are powers of two, 0 for the others.
-unsigned bitsPerDigit(unsigned base) {
-    return std::has_single_bit(base) ? std::countr_zero(base) : 0;
-}
-
-// Value of at most one chunk of valid digits.
-Limb readSmall(std::u16string_view digits, unsigned base) {
-    Limb value = 0;
-    for (char16_t c : digits) value = value * base + digitValue(c);
-    return value;
-}
-
-void appendDigitsReversed(std::u16string& out, Limb value, unsigned base, unsigned minDigits) {
-    unsigned written = 0;
-    do {
-        out.push_back(kDigitChars[value % base]);
-        value /= base;
-        ++written;
-    } while (value != 0 || written < minDigits);
-}
-
-std::u16string writeSmall(Limb value, unsigned base) {
-    std::u16string out;
-    appendDigitsReversed(out, value, base, 1);
-    std::reverse(out.begin(), out.end());
-    return out;
-}
-
-void trim(std::vector<Limb>& limbs) {
-    while (limbs.size() > 1 && limbs.back() == 0) limbs.pop_back();
-}
-
-// limbs = limbs * factor + addend
-void multiplyAdd(std::vector<Limb>& limbs, Limb factor, Limb addend) {
-    Limb carry = addend;
-    for (Limb& limb : limbs) {
-        const detail::Wide product = mulWide(limb, factor);
-        limb = product.lo + carry;
-        carry = product.hi + (limb < carry ? 1 : 0);
-    }
-    if (carry != 0) limbs.push_back(carry);
-}
-
-// Reads valid digits without leading zeros into little-endian limbs.
-std::vector<Limb> readLimbs(std::u16string_view digits, unsigned base) {
-    std::vector<Limb> limbs;
-    if (const unsigned bits = bitsPerDigit(base)) {
-        limbs.reserve(digits.size() * bits / 64 + 1);
-        Limb pending = 0;
-        unsigned filled = 0;
-        for (auto it = digits.rbegin(); it != digits.rend(); ++it) {
-            const Limb value = digitValue(*it);
-            pending |= value << filled;
-            filled += bits;
-            if (filled >= 64) {
-                limbs.push_back(pending);
-                filled -= 64;
-                pending = filled != 0 ? value >> (bits - filled) : 0;
-            }
+// value[0, count) = the chunks joined: value = sum of chunks[i] * chunkPower^i.
+void build(const Plan& plan, const Limb* chunks, std::size_t count, Limb* value, Arena& arena) {
+    if (count <= plan.leafChunks) {
+        std::size_t used = 1;
+        value[0] = chunks[count - 1];
+        for (std::size_t i = count - 1; i-- > 0;) {
+            const Limb carry =
+                detail::multiplyAddSmall(plan.radix, value, used, plan.chunkPower, chunks[i]);
+            if (carry != 0) value[used++] = carry;
         }
-        if (filled != 0) limbs.push_back(pending);
-    } else {
-        const Chunk chunk = kChunks[base];
-        limbs.reserve(digits.size() / chunk.digits + 2);
-        std::size_t head = digits.size() % chunk.digits;
-        if (head == 0) head = chunk.digits;
-        limbs.push_back(readSmall(digits.substr(0, head), base));
-        for (std::size_t at = head; at < digits.size(); at += chunk.digits) {
-            multiplyAdd(limbs, chunk.power, readSmall(digits.substr(at, chunk.digits), base));
-        }
+        std::fill(value + used, value + count, Limb{0});
+        return;
     }
-    trim(limbs);
-    return limbs;
+    // Split at a power of two so that the multiplier is a cached power.
+    const std::size_t low = std::bit_floor(count - 1);
+    const std::size_t high = count - low;
+    build(plan, chunks, low, value, arena);
+    const std::size_t mark = arena.mark();
+    Limb* highValue = arena.take(high);
+    build(plan, chunks + low, high, highValue, arena);
+    const std::size_t highLimbs = detail::significantLimbs(highValue, high);
+    const std::vector<Limb>& power = plan.powers[static_cast<std::size_t>(std::countr_zero(low))];
+    std::fill(value + low, value + count, Limb{0});
+    if (highLimbs > 1 || highValue[0] != 0) {
+        Limb* product = arena.take(highLimbs + power.size());
+        detail::multiply(plan.radix, product, highValue, highLimbs, power.data(), power.size(),
+                         arena.take(detail::multiplyScratch(std::max(highLimbs, power.size()))));
+        [[maybe_unused]] const Limb carry =
+            detail::addInto(plan.radix, value, count, product, highLimbs + power.size());
+        assert(carry == 0);
+    }
+    arena.release(mark);
 }
 
-std::u16string writeLimbs(std::vector<Limb> limbs, unsigned base) {
-    std::u16string out;
-    if (const unsigned bits = bitsPerDigit(base)) {
-        const std::size_t totalBits =
-            (limbs.size() - 1) * 64 + static_cast<std::size_t>(std::bit_width(limbs.back()));
-        const std::size_t count = (totalBits + bits - 1) / bits;
-        const Limb mask = (Limb{1} << bits) - 1;
-        out.reserve(count);
-        for (std::size_t digit = count; digit-- > 0;) {
-            const std::size_t bit = digit * bits;
-            const std::size_t index = bit / 64;
-            const unsigned offset = bit % 64;
-            Limb value = limbs[index] >> offset;
-            if (offset + bits > 64 && index + 1 < limbs.size())
-                value |= limbs[index + 1] << (64 - offset);
-            out.push_back(kDigitChars[value & mask]);
-        }
-        return out;
+Plan makePlan(unsigned from, unsigned to) {
+    const bool binary = detail::bitsPerDigit(to) != 0;
+    Plan plan{binary ? Radix::binary() : Radix::power(detail::limbChunk(to).power),
+              0,
+              1,
+              binary ? kLeafChunksBinary : kLeafChunksPower,
+              {}};
+    // Every chunk must stay below the radix.
+    const Limb limit = binary ? ~Limb{0} : plan.radix.base() - 1;
+    while (plan.chunkPower <= limit / from) {
+        plan.chunkPower *= from;
+        ++plan.chunkDigits;
     }
-    const Chunk chunk = kChunks[base];
-    const Divisor divisor(chunk.power);
-    out.reserve(limbs.size() * 64 / std::bit_width(base) + 1);
-    while (limbs.size() > 1) {
-        Limb remainder = 0;
-        for (std::size_t i = limbs.size(); i-- > 0;)
-            limbs[i] = divisor.divide(remainder, limbs[i], remainder);
-        trim(limbs);
-        appendDigitsReversed(out, remainder, base, chunk.digits);
+    const std::size_t maxChunks = (kMaxNumeralLength + plan.chunkDigits - 1) / plan.chunkDigits;
+    plan.powers.push_back({plan.chunkPower});
+    while ((std::size_t{1} << plan.powers.size()) < maxChunks) {
+        const std::vector<Limb>& last = plan.powers.back();
+        std::vector<Limb> square(2 * last.size());
+        std::vector<Limb> scratch(detail::multiplyScratch(last.size()));
+        detail::multiply(plan.radix, square.data(), last.data(), last.size(), last.data(),
+                         last.size(), scratch.data());
+        square.resize(detail::significantLimbs(square.data(), square.size()));
+        plan.powers.push_back(std::move(square));
     }
-    appendDigitsReversed(out, limbs[0], base, 1);
-    std::reverse(out.begin(), out.end());
-    return out;
+    return plan;
+}
+
+// The plans are built on first use and kept: the powers for the longest numeral take about as
+// long to compute as one conversion of it.
+const Plan& planFor(unsigned from, unsigned to) {
+    // Every target base with the same radix shares a plan.
+    const unsigned key = detail::bitsPerDigit(to) != 0 ? 0 : to;
+    static std::array<std::once_flag, 37 * 37> once;
+    static std::array<std::unique_ptr<Plan>, 37 * 37> plans;
+    const std::size_t index = from * 37 + key;
+    std::call_once(once[index], [&] { plans[index] = std::make_unique<Plan>(makePlan(from, to)); });
+    return *plans[index];
+}
+
+std::u16string convertLarge(std::u16string_view digits, unsigned from, unsigned to) {
+    const unsigned fromBits = detail::bitsPerDigit(from), toBits = detail::bitsPerDigit(to);
+    if (fromBits != 0 && toBits != 0) {
+        const std::size_t n = (digits.size() * fromBits + 63) / 64;
+        LimbBuffer limbs(n);
+        std::fill(limbs.data(), limbs.data() + n, Limb{0});
+        detail::readBinaryLimbs(digits, fromBits, limbs.data());
+        return detail::writeBinaryLimbs(limbs.data(), detail::significantLimbs(limbs.data(), n),
+                                        toBits);
+    }
+    const Plan& plan = planFor(from, to);
+    const std::size_t count = (digits.size() + plan.chunkDigits - 1) / plan.chunkDigits;
+    LimbBuffer chunks(count), value(count);
+    detail::readChunks(digits, from, plan.chunkDigits, chunks.data());
+    Arena arena(buildScratch(plan, count));
+    build(plan, chunks.data(), count, value.data(), arena);
+    const std::size_t n = detail::significantLimbs(value.data(), count);
+    if (toBits != 0) return detail::writeBinaryLimbs(value.data(), n, toBits);
+    return detail::writePowerLimbs(value.data(), n, to, detail::limbChunk(to).digits);
 }
 
 }  // namespace
@@ -178,17 +183,25 @@ std::u16string ConvertBase(std::u16string_view Number, std::uint8_t FromBase, st
 
     std::size_t firstSignificant = Number.size();
     for (std::size_t i = 0; i < Number.size(); ++i) {
-        const unsigned value = digitValue(Number[i]);
+        const unsigned value = detail::digitValue(Number[i]);
         if (value >= FromBase) return {};
         if (value != 0 && firstSignificant == Number.size()) firstSignificant = i;
     }
+    if (firstSignificant == Number.size()) return u"0";
     const std::u16string_view digits = Number.substr(firstSignificant);
 
-    if (digits.size() <= kChunks[FromBase].digits)
-        return writeSmall(readSmall(digits, FromBase), ToBase);
-    std::vector<Limb> limbs = readLimbs(digits, FromBase);
-    if (limbs.size() == 1) return writeSmall(limbs[0], ToBase);
-    return writeLimbs(std::move(limbs), ToBase);
+    // Values that fit 64 bits need no limbs and allocate only the result.
+    const detail::Chunk chunk = detail::limbChunk(FromBase);
+    if (digits.size() <= chunk.digits)
+        return detail::writeValue(detail::readChunk(digits.data(), digits.size(), FromBase),
+                                  ToBase);
+    if (digits.size() == chunk.digits + 1) {
+        const Limb head = detail::readChunk(digits.data(), chunk.digits, FromBase);
+        const Limb last = detail::digitValue(digits.back());
+        if (head <= (~Limb{0} - last) / FromBase)
+            return detail::writeValue(head * FromBase + last, ToBase);
+    }
+    return convertLarge(digits, FromBase, ToBase);
 }
 
 }  // namespace zif

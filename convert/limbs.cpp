@@ -1,0 +1,266 @@
+#include "convert/limbs.h"
+
+#include <algorithm>
+#include <cassert>
+#include <cstring>
+#include <utility>
+
+namespace zif::detail {
+
+namespace {
+
+// A column sum of limb products: up to three limbs. Products are summed unreduced and split
+// into a limb and a carry once per column, which keeps the reduction by a non-binary radix
+// (two reciprocal divisions) out of the inner loop: the loop costs one multiply and three adds.
+struct Column {
+#ifdef ZIF_HAVE_INT128
+    DoubleLimb low = 0;
+    Limb top = 0;
+
+    void add(Limb a, Limb b) {
+        const DoubleLimb p = static_cast<DoubleLimb>(a) * b;
+        low += p;
+        top += low < p ? 1 : 0;
+    }
+    Limb l0() const {
+        return static_cast<Limb>(low);
+    }
+    Limb l1() const {
+        return static_cast<Limb>(low >> 64);
+    }
+    void set(Limb l0, Limb l1) {
+        low = (static_cast<DoubleLimb>(l1) << 64) | l0;
+        top = 0;
+    }
+#else
+    Limb w0 = 0, w1 = 0, top = 0;
+
+    void add(Limb a, Limb b) {
+        const Wide p = mulWide(a, b);
+        w0 += p.lo;
+        const Limb c0 = w0 < p.lo ? 1 : 0;
+        w1 += p.hi;
+        Limb c1 = w1 < p.hi ? 1 : 0;
+        w1 += c0;
+        c1 += w1 < c0 ? 1 : 0;
+        top += c1;
+    }
+    Limb l0() const {
+        return w0;
+    }
+    Limb l1() const {
+        return w1;
+    }
+    void set(Limb l0, Limb l1) {
+        w0 = l0;
+        w1 = l1;
+        top = 0;
+    }
+#endif
+};
+
+// Limbs of 2^64: carries are the machine's.
+struct BinaryOps {
+    Limb add(Limb a, Limb b, Limb& carry) const {
+        Limb s = a + carry;
+        Limb c = s < carry ? 1 : 0;
+        s += b;
+        c += s < b ? 1 : 0;
+        carry = c;
+        return s;
+    }
+    Limb subtract(Limb a, Limb b, Limb& borrow) const {
+        const Limb d = a - b;
+        Limb out = a < b ? 1 : 0;
+        const Limb e = d - borrow;
+        out += d < borrow ? 1 : 0;
+        borrow = out;
+        return e;
+    }
+    // Takes the column's low limb; the rest carries into the next column.
+    Limb reduce(Column& column) const {
+        const Limb digit = column.l0();
+        column.set(column.l1(), column.top);
+        return digit;
+    }
+    Limb multiplyAdd(Limb a, Limb factor, Limb& carry) const {
+        const Wide p = mulWide(a, factor);
+        const Limb lo = p.lo + carry;
+        carry = p.hi + (lo < carry ? 1 : 0);
+        return lo;
+    }
+};
+
+// Limbs of a base below 2^64 (10^19 exceeds 2^63, so a + b can wrap: compare before adding).
+struct PowerOps {
+    Limb base;
+    const Divisor* divisor;
+
+    Limb add(Limb a, Limb b, Limb& carry) const {
+        const Limb room = base - b;  // in (0, base]
+        const Limb s = a + carry;    // <= base, no wrap
+        if (s >= room) {
+            carry = 1;
+            return s - room;
+        }
+        carry = 0;
+        return s + b;
+    }
+    Limb subtract(Limb a, Limb b, Limb& borrow) const {
+        const Limb s = b + borrow;  // <= base
+        if (a < s) {
+            borrow = 1;
+            return a + (base - s);
+        }
+        borrow = 0;
+        return a - s;
+    }
+    // The column sum is below (products + 1) * base^2, so its top limb is below base and two
+    // 128/64 divisions split it.
+    Limb reduce(Column& column) const {
+        Limb r1, r0;
+        const Limb q1 = divisor->divide(column.top, column.l1(), r1);
+        const Limb q0 = divisor->divide(r1, column.l0(), r0);
+        column.set(q0, q1);
+        return r0;
+    }
+    Limb multiplyAdd(Limb a, Limb factor, Limb& carry) const {
+        const Wide p = mulWide(a, factor);
+        const Limb lo = p.lo + carry;
+        const Limb hi = p.hi + (lo < carry ? 1 : 0);
+        Limb digit;
+        carry = divisor->divide(hi, lo, digit);
+        return digit;
+    }
+};
+
+template <class Ops>
+Limb addInto(const Ops& ops, Limb* r, std::size_t rn, const Limb* x, std::size_t xn) {
+    Limb carry = 0;
+    std::size_t i = 0;
+    for (; i < xn; ++i) r[i] = ops.add(r[i], x[i], carry);
+    for (; carry != 0 && i < rn; ++i) r[i] = ops.add(r[i], 0, carry);
+    return carry;
+}
+
+template <class Ops>
+Limb subtractFrom(const Ops& ops, Limb* r, std::size_t rn, const Limb* x, std::size_t xn) {
+    Limb borrow = 0;
+    std::size_t i = 0;
+    for (; i < xn; ++i) r[i] = ops.subtract(r[i], x[i], borrow);
+    for (; borrow != 0 && i < rn; ++i) r[i] = ops.subtract(r[i], 0, borrow);
+    return borrow;
+}
+
+// r = x + y with xn >= yn; r has xn + 1 limbs.
+template <class Ops>
+void addTo(const Ops& ops, Limb* r, const Limb* x, std::size_t xn, const Limb* y, std::size_t yn) {
+    Limb carry = 0;
+    std::size_t i = 0;
+    for (; i < yn; ++i) r[i] = ops.add(x[i], y[i], carry);
+    for (; i < xn; ++i) r[i] = ops.add(x[i], 0, carry);
+    r[xn] = carry;
+}
+
+// Product scanning: one column of the product at a time, so that each column is reduced once.
+template <class Ops>
+void schoolbook(const Ops& ops, Limb* r, const Limb* a, std::size_t na, const Limb* b,
+                std::size_t nb) {
+    Column column;
+    const std::size_t columns = na + nb - 1;
+    for (std::size_t k = 0; k < columns; ++k) {
+        const std::size_t first = k >= nb ? k - nb + 1 : 0;
+        const std::size_t last = std::min(k, na - 1);
+        const Limb* bk = b + k;
+        for (std::size_t i = first; i <= last; ++i)
+            column.add(a[i], bk[-static_cast<std::ptrdiff_t>(i)]);
+        r[k] = ops.reduce(column);
+    }
+    r[columns] = column.l0();
+}
+
+template <class Ops>
+void multiply(const Ops& ops, Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb,
+              Limb* scratch) {
+    if (na < nb) {
+        std::swap(a, b);
+        std::swap(na, nb);
+    }
+    if (nb < kKaratsubaThreshold) {
+        schoolbook(ops, r, a, na, b, nb);
+        return;
+    }
+    const std::size_t h = (na + 1) / 2;
+    if (nb <= h) {
+        // Too unbalanced to split both: multiply b by slices of a as long as b.
+        std::fill(r, r + na + nb, Limb{0});
+        Limb* slice = scratch;
+        for (std::size_t at = 0; at < na; at += nb) {
+            const std::size_t length = std::min(nb, na - at);
+            multiply(ops, slice, a + at, length, b, nb, scratch + 2 * nb);
+            addInto(ops, r + at, na + nb - at, slice, length + nb);
+        }
+        return;
+    }
+    // Karatsuba: a0 b0 + ((a0 + a1)(b0 + b1) - a0 b0 - a1 b1) B^h + a1 b1 B^2h.
+    Limb* sumA = scratch;
+    Limb* sumB = sumA + (h + 1);
+    Limb* middle = sumB + (h + 1);
+    Limb* rest = middle + 2 * (h + 1);
+    addTo(ops, sumA, a, h, a + h, na - h);
+    addTo(ops, sumB, b, h, b + h, nb - h);
+    const std::size_t sumALength = sumA[h] != 0 ? h + 1 : h;
+    const std::size_t sumBLength = sumB[h] != 0 ? h + 1 : h;
+    multiply(ops, middle, sumA, sumALength, sumB, sumBLength, rest);
+    std::size_t middleLength = sumALength + sumBLength;
+    multiply(ops, r, a, h, b, h, rest);
+    multiply(ops, r + 2 * h, a + h, na - h, b + h, nb - h, rest);
+    subtractFrom(ops, middle, middleLength, r, 2 * h);
+    subtractFrom(ops, middle, middleLength, r + 2 * h, na + nb - 2 * h);
+    // The difference a0 b1 + a1 b0 ends below r's top; its higher limbs are zero.
+    middleLength = std::min(middleLength, na + nb - h);
+    [[maybe_unused]] const Limb carry = addInto(ops, r + h, na + nb - h, middle, middleLength);
+    assert(carry == 0);
+}
+
+template <class F>
+decltype(auto) withOps(const Radix& radix, F&& f) {
+    if (radix.isBinary()) return f(BinaryOps{});
+    return f(PowerOps{radix.base(), &radix.divisor()});
+}
+
+}  // namespace
+
+std::size_t multiplyScratch(std::size_t n) {
+    if (n < kKaratsubaThreshold) return 0;
+    const std::size_t h = (n + 1) / 2;
+    return 4 * (h + 1) + multiplyScratch(h + 1);
+}
+
+void multiplySchoolbook(const Radix& radix, Limb* r, const Limb* a, std::size_t na, const Limb* b,
+                        std::size_t nb) {
+    withOps(radix, [&](const auto& ops) { schoolbook(ops, r, a, na, b, nb); });
+}
+
+void multiply(const Radix& radix, Limb* r, const Limb* a, std::size_t na, const Limb* b,
+              std::size_t nb, Limb* scratch) {
+    withOps(radix, [&](const auto& ops) { multiply(ops, r, a, na, b, nb, scratch); });
+}
+
+Limb multiplyAddSmall(const Radix& radix, Limb* v, std::size_t n, Limb factor, Limb addend) {
+    return withOps(radix, [&](const auto& ops) {
+        Limb carry = addend;
+        for (std::size_t i = 0; i < n; ++i) v[i] = ops.multiplyAdd(v[i], factor, carry);
+        return carry;
+    });
+}
+
+Limb addInto(const Radix& radix, Limb* r, std::size_t rn, const Limb* x, std::size_t xn) {
+    return withOps(radix, [&](const auto& ops) { return addInto(ops, r, rn, x, xn); });
+}
+
+Limb subtractFrom(const Radix& radix, Limb* r, std::size_t rn, const Limb* x, std::size_t xn) {
+    return withOps(radix, [&](const auto& ops) { return subtractFrom(ops, r, rn, x, xn); });
+}
+
+}  // namespace zif::detail

@@ -1,0 +1,64 @@
+#pragma once
+
+// Arithmetic on natural numbers held as little-endian limb arrays (pointer + size). A limb is a
+// digit of the radix: 2^64 for binary numbers, or a power of a small base (10^19 for decimal)
+// so that a number can be written out digit by digit without dividing the whole number.
+
+#include <cstddef>
+
+#include "convert/wide_mul.h"
+
+namespace zif::detail {
+
+// The radix of a limb array: 2^64, or a power of a base that is below 2^64.
+class Radix {
+public:
+    // Limbs of 2^64.
+    static Radix binary() { return Radix(); }
+    // Limbs of `base`, which must be at least 2.
+    static Radix power(Limb base) { return Radix(base); }
+
+    bool isBinary() const { return base_ == 0; }
+    // The radix, or 0 for 2^64.
+    Limb base() const { return base_; }
+    const Divisor& divisor() const { return divisor_; }
+
+private:
+    Radix() : base_(0), divisor_(1) {}
+    explicit Radix(Limb base) : base_(base), divisor_(base) {}
+
+    Limb base_;
+    Divisor divisor_;
+};
+
+// Below this many limbs in the smaller operand, multiply() uses the schoolbook product.
+inline constexpr std::size_t kKaratsubaThreshold = 24;
+
+// Limbs of scratch that multiply() needs when the larger operand has n limbs.
+std::size_t multiplyScratch(std::size_t n);
+
+// r[0, na + nb) = a * b by the schoolbook method; r must not overlap a or b; na, nb >= 1.
+void multiplySchoolbook(const Radix& radix, Limb* r, const Limb* a, std::size_t na, const Limb* b,
+                        std::size_t nb);
+
+// r[0, na + nb) = a * b, Karatsuba above kKaratsubaThreshold; r must not overlap a, b or
+// scratch; scratch holds multiplyScratch(max(na, nb)) limbs; na, nb >= 1.
+void multiply(const Radix& radix, Limb* r, const Limb* a, std::size_t na, const Limb* b,
+              std::size_t nb, Limb* scratch);
+
+// v[0, n) = v * factor + addend; returns the limb carried out. factor and addend below the radix.
+Limb multiplyAddSmall(const Radix& radix, Limb* v, std::size_t n, Limb factor, Limb addend);
+
+// r[0, rn) += x[0, xn) with xn <= rn; returns the carry out of r's top limb.
+Limb addInto(const Radix& radix, Limb* r, std::size_t rn, const Limb* x, std::size_t xn);
+
+// r[0, rn) -= x[0, xn) with xn <= rn; returns the borrow out of r's top limb.
+Limb subtractFrom(const Radix& radix, Limb* r, std::size_t rn, const Limb* x, std::size_t xn);
+
+// Number of limbs without the zero limbs on top (at least 1).
+inline std::size_t significantLimbs(const Limb* v, std::size_t n) {
+    while (n > 1 && v[n - 1] == 0) --n;
+    return n;
+}
+
+}  // namespace zif::detail
