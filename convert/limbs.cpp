@@ -22,6 +22,10 @@ struct Column {
         low += p;
         top += low < p ? 1 : 0;
     }
+    void merge(const Column& other) {
+        low += other.low;
+        top += other.top + (low < other.low ? 1 : 0);
+    }
     Limb l0() const {
         return static_cast<Limb>(low);
     }
@@ -45,6 +49,15 @@ struct Column {
         c1 += w1 < c0 ? 1 : 0;
         top += c1;
     }
+    void merge(const Column& other) {
+        w0 += other.w0;
+        const Limb c0 = w0 < other.w0 ? 1 : 0;
+        w1 += other.w1;
+        Limb c1 = w1 < other.w1 ? 1 : 0;
+        w1 += c0;
+        c1 += w1 < c0 ? 1 : 0;
+        top += other.top + c1;
+    }
     Limb l0() const {
         return w0;
     }
@@ -61,6 +74,21 @@ struct Column {
 
 // Limbs of 2^64: carries are the machine's.
 struct BinaryOps {
+    static constexpr std::size_t kKaratsubaThreshold = kKaratsubaThresholdBinary;
+
+#ifdef ZIF_HAVE_INT128
+    // The 128-bit sum compiles to add/adc; the comparisons below take twice the instructions.
+    Limb add(Limb a, Limb b, Limb& carry) const {
+        const DoubleLimb s = static_cast<DoubleLimb>(a) + b + carry;
+        carry = static_cast<Limb>(s >> 64);
+        return static_cast<Limb>(s);
+    }
+    Limb subtract(Limb a, Limb b, Limb& borrow) const {
+        const DoubleLimb d = static_cast<DoubleLimb>(a) - b - borrow;
+        borrow = static_cast<Limb>(d >> 64) & 1;
+        return static_cast<Limb>(d);
+    }
+#else
     Limb add(Limb a, Limb b, Limb& carry) const {
         Limb s = a + carry;
         Limb c = s < carry ? 1 : 0;
@@ -77,6 +105,7 @@ struct BinaryOps {
         borrow = out;
         return e;
     }
+#endif
     // Takes the column's low limb; the rest carries into the next column.
     Limb reduce(Column& column) const {
         const Limb digit = column.l0();
@@ -93,27 +122,24 @@ struct BinaryOps {
 
 // Limbs of a base below 2^64 (10^19 exceeds 2^63, so a + b can wrap: compare before adding).
 struct PowerOps {
+    static constexpr std::size_t kKaratsubaThreshold = kKaratsubaThresholdPower;
+
     Limb base;
     const Divisor* divisor;
 
+    // Branch-free: carries of random limbs are unpredictable, and a mispredicted branch per
+    // limb made the Karatsuba additions cost as much as the products.
     Limb add(Limb a, Limb b, Limb& carry) const {
-        const Limb room = base - b;  // in (0, base]
-        const Limb s = a + carry;    // <= base, no wrap
-        if (s >= room) {
-            carry = 1;
-            return s - room;
-        }
-        carry = 0;
-        return s + b;
+        const Limb s = a + carry;  // <= base, no wrap
+        const Limb c = s >= base - b ? 1 : 0;
+        carry = c;
+        return s + b - (base & (Limb{0} - c));
     }
     Limb subtract(Limb a, Limb b, Limb& borrow) const {
         const Limb s = b + borrow;  // <= base
-        if (a < s) {
-            borrow = 1;
-            return a + (base - s);
-        }
-        borrow = 0;
-        return a - s;
+        const Limb c = a < s ? 1 : 0;
+        borrow = c;
+        return a - s + (base & (Limb{0} - c));
     }
     // The column sum is below (products + 1) * base^2, so its top limb is below base and two
     // 128/64 divisions split it.
@@ -172,8 +198,16 @@ void schoolbook(const Ops& ops, Limb* r, const Limb* a, std::size_t na, const Li
         const std::size_t first = k >= nb ? k - nb + 1 : 0;
         const std::size_t last = std::min(k, na - 1);
         const Limb* bk = b + k;
-        for (std::size_t i = first; i <= last; ++i)
+        // Two column sums side by side: with one, each product waits for the previous one's
+        // carries (about 3 cycles a product); with two, about 2.
+        Column second;
+        std::size_t i = first;
+        for (; i < last; i += 2) {
             column.add(a[i], bk[-static_cast<std::ptrdiff_t>(i)]);
+            second.add(a[i + 1], bk[-static_cast<std::ptrdiff_t>(i + 1)]);
+        }
+        if (i == last) column.add(a[i], bk[-static_cast<std::ptrdiff_t>(i)]);
+        column.merge(second);
         r[k] = ops.reduce(column);
     }
     r[columns] = column.l0();
@@ -186,7 +220,7 @@ void multiply(const Ops& ops, Limb* r, const Limb* a, std::size_t na, const Limb
         std::swap(a, b);
         std::swap(na, nb);
     }
-    if (nb < kKaratsubaThreshold) {
+    if (nb < Ops::kKaratsubaThreshold) {
         schoolbook(ops, r, a, na, b, nb);
         return;
     }
@@ -232,7 +266,7 @@ decltype(auto) withOps(const Radix& radix, F&& f) {
 }  // namespace
 
 std::size_t multiplyScratch(std::size_t n) {
-    if (n < kKaratsubaThreshold) return 0;
+    if (n < std::min(kKaratsubaThresholdBinary, kKaratsubaThresholdPower)) return 0;
     const std::size_t h = (n + 1) / 2;
     return 4 * (h + 1) + multiplyScratch(h + 1);
 }

@@ -31,8 +31,15 @@ private:
     Divisor divisor_;
 };
 
-// Below this many limbs in the smaller operand, multiply() uses the schoolbook product.
-inline constexpr std::size_t kKaratsubaThreshold = 24;
+// Below this many limbs in the smaller operand, multiply() uses the schoolbook product. A
+// non-binary radix pays two divisions per product column and more for a Karatsuba addition,
+// so its crossover differs. Tuned with bench/convert.
+inline constexpr std::size_t kKaratsubaThresholdBinary = 24;
+inline constexpr std::size_t kKaratsubaThresholdPower = 24;
+
+inline std::size_t karatsubaThreshold(const Radix& radix) {
+    return radix.isBinary() ? kKaratsubaThresholdBinary : kKaratsubaThresholdPower;
+}
 
 // Limbs of scratch that multiply() needs when the larger operand has n limbs.
 std::size_t multiplyScratch(std::size_t n);
@@ -41,7 +48,7 @@ std::size_t multiplyScratch(std::size_t n);
 void multiplySchoolbook(const Radix& radix, Limb* r, const Limb* a, std::size_t na, const Limb* b,
                         std::size_t nb);
 
-// r[0, na + nb) = a * b, Karatsuba above kKaratsubaThreshold; r must not overlap a, b or
+// r[0, na + nb) = a * b, Karatsuba from karatsubaThreshold(radix) on; r must not overlap a, b or
 // scratch; scratch holds multiplyScratch(max(na, nb)) limbs; na, nb >= 1.
 void multiply(const Radix& radix, Limb* r, const Limb* a, std::size_t na, const Limb* b,
               std::size_t nb, Limb* scratch);

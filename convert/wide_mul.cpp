@@ -34,25 +34,4 @@ Divisor::Divisor(Limb d)
       normal_(d << shift_),
       inverse_(divideSlow(~normal_, ~Limb{0}, normal_)) {}
 
-Limb Divisor::divide(Limb hi, Limb lo, Limb& remainder) const {
-    if (shift_ != 0) {
-        hi = (hi << shift_) | (lo >> (64 - shift_));
-        lo <<= shift_;
-    }
-    const Wide estimate = mulWide(inverse_, hi);
-    Limb qlo = estimate.lo + lo;
-    Limb qhi = estimate.hi + hi + 1 + (qlo < lo ? 1 : 0);
-    Limb r = lo - qhi * normal_;
-    if (r > qlo) {
-        --qhi;
-        r += normal_;
-    }
-    if (r >= normal_) {
-        ++qhi;
-        r -= normal_;
-    }
-    remainder = r >> shift_;
-    return qhi;
-}
-
 }  // namespace zif::detail
