@@ -149,7 +149,7 @@ public:
 
 void printRatios(const std::vector<Case>& cases, const std::map<std::string, double>& medians) {
     std::printf("\n%-18s %12s %12s %10s %9s %9s  %s\n", "case", "zif ns", "gmp ns", "std ns",
-                "zif/gmp", "zif/std", "goal");
+                "zif/std", "zif/gmp", "goal");
     for (const Case& c : cases) {
         const auto zif = medians.find(c.label + "/zif"), gmp = medians.find(c.label + "/gmp"),
                    stl = medians.find(c.label + "/std");
