@@ -3,6 +3,7 @@ option(ZIF_PORTABLE_ARITHMETIC
     "Use the portable 64x64->128 multiply even where the compiler offers a 128-bit type" OFF)
 option(ZIF_BUILD_BENCHMARKS "Build the benchmarks in bench/" OFF)
 option(ZIF_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+option(ZIF_BUILD_FUZZERS "Build the libFuzzer targets in fuzz/ (clang only)" OFF)
 
 string(LENGTH "${PROJECT_VERSION_MINOR}" _zif_minor_length)
 if(_zif_minor_length EQUAL 1)
@@ -24,5 +25,9 @@ if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
         target_compile_options(zif_compile_options INTERFACE
             -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
         target_link_options(zif_compile_options INTERFACE -fsanitize=address,undefined)
+    endif()
+    if(ZIF_BUILD_FUZZERS)
+        # Coverage feedback from every library the fuzzers link, not just from the harness.
+        target_compile_options(zif_compile_options INTERFACE -fsanitize=fuzzer-no-link)
     endif()
 endif()

@@ -1,0 +1,261 @@
+// libFuzzer target for ConvertBase. It reaches the converter only through its public header,
+// so it checks whatever arithmetic sits behind it.
+//
+// Input layout:
+//   byte 0  mode: bits 0-1 how the payload becomes UTF-16 (0 raw little-endian units, 2 digits
+//           with foreign units mixed in, 1 and 3 digits only); bits 2-4 all zero: bytes 1 and 2
+//           are the bases as they are, otherwise they are folded into 2..36; bits 5-6 both set:
+//           bytes 3-4 (little-endian) give a length the payload is repeated to.
+//   byte 1  FromBase, byte 2 ToBase.
+//   rest    payload.
+// Digit mode turns each byte into a digit of FromBase (lower case when bit 7 is set), so that
+// long valid numerals, deep in the arithmetic, are as easy to reach as invalid ones.
+
+#include <array>
+#include <charconv>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "convert/convert_base.h"
+
+namespace {
+
+constexpr std::size_t kNaiveLimit = 200;  // significant digits the naive reference handles
+
+[[noreturn]] void fail(const char* what, std::u16string_view number, unsigned from, unsigned to) {
+    std::fprintf(stderr, "convert_fuzzer: %s (FromBase %u, ToBase %u, %zu units:", what, from, to,
+                 number.size());
+    for (std::size_t i = 0; i < number.size() && i < 64; ++i)
+        std::fprintf(stderr, " %04X", static_cast<unsigned>(number[i]));
+    std::fprintf(stderr, "%s)\n", number.size() > 64 ? " ..." : "");
+    std::abort();
+}
+
+// Characters a careless digit test might take for digits: neighbours of the digit ranges,
+// signs and separators, and non-ASCII characters whose case mapping or "best fit" lands on
+// ASCII (long s, dotless i, Kelvin sign, full-width and other script digits), NUL and lone
+// surrogates.
+constexpr std::array<char16_t, 32> kForeign = {
+    u'/',   u':',   u'@',   u'[',   u'`',   u'{',   u' ',   u'-',   u'+',   u'.',   u',',
+    u'_',   0x0000, 0x007F, 0x00B2, 0x00B9, 0x00DF, 0x0130, 0x0131, 0x017F, 0x0660, 0x0966,
+    0x2170, 0x212A, 0xFF10, 0xFF21, 0xFF41, 0xD800, 0xDBFF, 0xDC00, 0xDFFF, 0xFFFF};
+
+int digitOf(char16_t c) {
+    if (c >= u'0' && c <= u'9') return c - u'0';
+    if (c >= u'A' && c <= u'Z') return c - u'A' + 10;
+    if (c >= u'a' && c <= u'z') return c - u'a' + 10;
+    return -1;
+}
+
+char16_t digitChar(int value) {
+    return static_cast<char16_t>(value < 10 ? u'0' + value : u'A' + value - 10);
+}
+
+bool validIn(std::u16string_view number, unsigned base) {
+    if (number.empty()) return false;
+    for (char16_t c : number) {
+        const int d = digitOf(c);
+        if (d < 0 || static_cast<unsigned>(d) >= base) return false;
+    }
+    return true;
+}
+
+// Upper case, no leading zeros, "0" for zero: the form every result must have.
+std::u16string canonical(std::u16string_view number) {
+    std::u16string out;
+    for (char16_t c : number) {
+        const int d = digitOf(c);
+        if (out.empty() && d == 0) continue;
+        out.push_back(digitChar(d));
+    }
+    if (out.empty()) out = u"0";
+    return out;
+}
+
+// Value modulo a prime below 2^32, digit by digit: a cheap fingerprint that catches a wrong
+// digit anywhere in numerals far too long for the naive reference.
+std::uint64_t residue(std::u16string_view number, unsigned base, std::uint64_t prime) {
+    std::uint64_t r = 0;
+    for (char16_t c : number) r = (r * base + static_cast<std::uint64_t>(digitOf(c))) % prime;
+    return r;
+}
+
+// Schoolbook short division of the source digits by ToBase, one remainder at a time. Slow on
+// purpose and built differently from any fast method, so the two are unlikely to share a fault.
+std::u16string naiveConvert(std::u16string_view number, unsigned from, unsigned to) {
+    std::vector<unsigned> digits;  // most significant first, in `from`
+    for (char16_t c : number) digits.push_back(static_cast<unsigned>(digitOf(c)));
+    std::u16string reversed;
+    bool zero = false;
+    while (!zero) {
+        unsigned remainder = 0;
+        zero = true;
+        for (unsigned& d : digits) {
+            const unsigned current = remainder * from + d;
+            d = current / to;
+            remainder = current % to;
+            if (d != 0) zero = false;
+        }
+        reversed.push_back(digitChar(static_cast<int>(remainder)));
+    }
+    return std::u16string(reversed.rbegin(), reversed.rend());
+}
+
+std::string ascii(std::u16string_view digits) {
+    return std::string(digits.begin(), digits.end());
+}
+
+struct Outcome {
+    bool overflow = false;
+    std::u16string result;
+};
+
+Outcome run(std::u16string_view number, unsigned from, unsigned to) {
+    Outcome outcome;
+    try {
+        outcome.result = zif::ConvertBase(number, static_cast<std::uint8_t>(from),
+                                          static_cast<std::uint8_t>(to));
+    } catch (const zif::RuntimeError& error) {
+        if (error.number() != zif::kOverflowError ||
+            std::strcmp(error.what(), zif::kOverflowDescription) != 0)
+            fail("run-time error other than overflow", number, from, to);
+        outcome.overflow = true;
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "convert_fuzzer: unexpected exception: %s\n", error.what());
+        fail("unexpected exception", number, from, to);
+    }
+    return outcome;
+}
+
+void check(std::u16string_view number, unsigned from, unsigned to) {
+    const Outcome outcome = run(number, from, to);
+    const std::u16string& result = outcome.result;
+
+    const bool basesValid = from >= 2 && from <= 36 && to >= 2 && to <= 36;
+    if (!basesValid || number.empty()) {
+        // Base 1 passes the first test of the original routine, so a long numeral may
+        // overflow there before its base is looked at; both answers are fine.
+        const bool overflowAllowed = to == 1 && from >= 2 && from <= 36 && !number.empty() &&
+                                     number.size() > zif::kMaxNumeralLength;
+        if (!result.empty()) fail("result for a rejected base or empty input", number, from, to);
+        if (outcome.overflow && !overflowAllowed)
+            fail("overflow for a rejected base or empty input", number, from, to);
+        return;
+    }
+    if (number.size() > zif::kMaxNumeralLength) {
+        if (!outcome.overflow) fail("no overflow above the length limit", number, from, to);
+        return;
+    }
+    if (outcome.overflow) fail("overflow within the length limit", number, from, to);
+    if (!validIn(number, from)) {
+        if (!result.empty()) fail("result for an invalid numeral", number, from, to);
+        return;
+    }
+
+    if (result.empty()) fail("no result for a valid numeral", number, from, to);
+    if (!validIn(result, to) || canonical(result) != result)
+        fail("result is not canonical digits of ToBase", number, from, to);
+
+    const std::u16string expected = canonical(number);
+    for (std::uint64_t prime : {4294967291ull, 4294967279ull}) {
+        if (residue(expected, from, prime) != residue(result, to, prime))
+            fail("result has a different value (residue)", number, from, to);
+    }
+
+    const Outcome back = run(result, to, from);
+    if (result.size() <= zif::kMaxNumeralLength) {
+        if (back.overflow || back.result != expected)
+            fail("round trip does not give the canonical input", number, from, to);
+    } else if (!back.overflow) {
+        fail("round trip of an over-long result does not overflow", number, from, to);
+    }
+
+    const std::string digits = ascii(expected);
+    std::uint64_t value = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value,
+                                              static_cast<int>(from));
+    if (error == std::errc{} && end == digits.data() + digits.size()) {
+        std::array<char, 65> buffer{};
+        const auto written = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+                                           static_cast<int>(to));
+        std::u16string standard;
+        for (const char* p = buffer.data(); p != written.ptr; ++p) {
+            const char c = *p;
+            standard.push_back(static_cast<char16_t>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c));
+        }
+        if (standard != result) fail("differs from std::to_chars", number, from, to);
+    }
+
+    if (expected.size() <= kNaiveLimit && naiveConvert(expected, from, to) != result)
+        fail("differs from the naive reference", number, from, to);
+}
+
+struct Input {
+    std::u16string number;
+    unsigned from;
+    unsigned to;
+};
+
+Input decode(const std::uint8_t* data, std::size_t size) {
+    Input input{{}, 10, 16};
+    if (size < 3) return input;
+    const unsigned mode = data[0] & 3u;
+    const bool rawBases = (data[0] & 0x1Cu) == 0;
+    const bool repeat = (data[0] & 0x60u) == 0x60u;
+    input.from = rawBases ? data[1] : 2u + data[1] % 35u;
+    input.to = rawBases ? data[2] : 2u + data[2] % 35u;
+    data += 3;
+    size -= 3;
+
+    std::size_t length = 0;
+    if (repeat) {
+        if (size < 2) return input;
+        length = data[0] | static_cast<std::size_t>(data[1]) << 8;
+        data += 2;
+        size -= 2;
+    }
+
+    std::u16string units;
+    if (mode == 0) {
+        for (std::size_t i = 0; i + 1 < size; i += 2)
+            units.push_back(static_cast<char16_t>(data[i] | data[i + 1] << 8u));
+        if (size % 2 != 0)
+            units.push_back(data[size - 1]);  // an odd last byte is a unit of its own
+    } else {
+        const unsigned base = input.from >= 2 && input.from <= 36 ? input.from : 36u;
+        for (std::size_t i = 0; i < size; ++i) {
+            const std::uint8_t byte = data[i];
+            if (mode == 2 && (byte & 0xE0u) == 0xE0u) {
+                units.push_back(kForeign[byte & 0x1Fu]);
+                continue;
+            }
+            const char16_t digit = digitChar(static_cast<int>((byte & 0x7Fu) % base));
+            const bool lower = (byte & 0x80u) != 0 && digit >= u'A';
+            units.push_back(lower ? static_cast<char16_t>(digit - u'A' + u'a') : digit);
+        }
+    }
+
+    if (repeat && !units.empty()) {
+        input.number.reserve(length);
+        while (input.number.size() < length)
+            input.number.append(units, 0, length - input.number.size());
+    } else {
+        input.number = std::move(units);
+    }
+    return input;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const Input input = decode(data, size);
+    check(input.number, input.from, input.to);
+    return 0;
+}
