@@ -580,6 +580,15 @@ HWND waitForWindow(const wchar_t* windowClass, const wchar_t* caption, DWORD pro
     return nullptr;
 }
 
+BOOL CALLBACK collectReportText(HWND child, LPARAM out) {
+    wchar_t buffer[256] = {};
+    GetWindowTextW(child, buffer, 256);
+    if (std::wstring(buffer).find(L"Laufzeitfehler") != std::wstring::npos) {
+        *reinterpret_cast<std::wstring*>(out) = buffer;
+    }
+    return TRUE;
+}
+
 void reportShowsGermanMessageBox() {
     struct ReportCase {
         const char* name;
@@ -597,17 +606,7 @@ void reportShowsGermanMessageBox() {
             HWND box = waitForWindow(L"#32770", L"ZifWandler", GetCurrentProcessId());
             if (box == nullptr) return;
             found = true;
-            EnumChildWindows(
-                box,
-                [](HWND child, LPARAM out) -> BOOL {
-                    wchar_t buffer[256] = {};
-                    GetWindowTextW(child, buffer, 256);
-                    if (std::wstring(buffer).find(L"Laufzeitfehler") != std::wstring::npos) {
-                        *reinterpret_cast<std::wstring*>(out) = buffer;
-                    }
-                    return TRUE;
-                },
-                reinterpret_cast<LPARAM>(&seen));
+            EnumChildWindows(box, collectReportText, reinterpret_cast<LPARAM>(&seen));
             PostMessageW(box, WM_COMMAND, IDOK, 0);
         });
         showErrorReport(c.report);
