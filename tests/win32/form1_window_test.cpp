@@ -267,8 +267,10 @@ void focusSelectsEverything() {
                 pump(window.form.hwnd());
                 break;
             case Arrival::Click:
+                // A real click jitters a little: that must not start a drag selection.
                 SendMessageW(text2, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-                SendMessageW(text2, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+                SendMessageW(text2, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(7, 5));
+                SendMessageW(text2, WM_LBUTTONUP, 0, MAKELPARAM(7, 5));
                 break;
         }
         CHECK_EQ_IN(c.name, GetFocus() == text2, true);
