@@ -1,0 +1,697 @@
+// The Win32 front-end in its real window: messages go to the real controls, results are read
+// back with GetWindowTextW. Runs under Wine as well as on Windows.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <atomic>
+#include <cstdio>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "app/error_report.h"
+#include "convert/convert_base.h"
+#include "tests/win32/check.h"
+#include "win32/application.h"
+#include "win32/edit_field.h"
+#include "win32/form1_window.h"
+
+namespace zif::win32 {
+namespace {
+
+using Seen = std::vector<std::u16string>;
+constexpr wchar_t kBackspace = L'\b';
+const std::u16string kOverflow = u"\u00DCberlauf";
+
+std::wstring programPath;  // zifwandler.exe, for the test of the whole process
+
+void pump(HWND form) {
+    MSG message{};
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) continue;
+        dispatch(form, message);
+    }
+}
+
+std::u16string textOf(HWND window) {
+    const int length = GetWindowTextLengthW(window);
+    std::wstring buffer(static_cast<std::size_t>(length) + 1, L'\0');
+    buffer.resize(static_cast<std::size_t>(GetWindowTextW(window, buffer.data(), length + 1)));
+    return std::u16string(buffer.begin(), buffer.end());
+}
+
+void setText(HWND window, const std::u16string& text) {
+    SendMessageW(window, WM_SETTEXT, 0,
+                 reinterpret_cast<LPARAM>(std::wstring(text.begin(), text.end()).c_str()));
+}
+
+std::pair<DWORD, DWORD> selectionOf(HWND edit) {
+    DWORD start = 0;
+    DWORD end = 0;
+    SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    return {start, end};
+}
+
+std::u16string cueBannerOf(HWND edit) {
+    wchar_t buffer[64] = {};
+    SendMessageW(edit, EM_GETCUEBANNER, reinterpret_cast<WPARAM>(buffer), 64);
+    return std::u16string(buffer, buffer + wcslen(buffer));
+}
+
+// A key as a keyboard delivers it to the focused edit: down, the character, up.
+void pressKey(HWND edit, UINT key, wchar_t character = 0) {
+    const UINT scan = MapVirtualKeyW(key, MAPVK_VK_TO_VSC);
+    SendMessageW(edit, WM_KEYDOWN, key, static_cast<LPARAM>(1 | (scan << 16)));
+    if (character != 0)
+        SendMessageW(edit, WM_CHAR, character, static_cast<LPARAM>(1 | (scan << 16)));
+    SendMessageW(edit, WM_KEYUP, key, static_cast<LPARAM>(1 | (scan << 16) | 0xC0000000u));
+}
+
+void typeCharacter(HWND edit, wchar_t character) {
+    if (character == kBackspace) {
+        pressKey(edit, VK_BACK, kBackspace);
+    } else {
+        const SHORT key = VkKeyScanW(character);
+        pressKey(edit, static_cast<UINT>(key & 0xFF), character);
+    }
+}
+
+struct Window {
+    Window() : form(GetModuleHandleW(nullptr)) {
+        form.show(SW_SHOWNORMAL);
+        pump(form.hwnd());
+    }
+    Form1Window form;
+};
+
+// --- Typing ---------------------------------------------------------------------------------
+
+struct TypingCase {
+    const char* name;
+    bool intoHex;
+    std::wstring keys;
+    Seen expected;
+    std::u16string sourceAfter;
+};
+
+void typingSequences() {
+    const TypingCase cases[] = {
+        {"decimal 255", false, L"255", {u"2", u"19", u"FF"}, u"255"},
+        {"lower-case hex", true, L"ff", {u"15", u"255"}, u"ff"},
+        {"invalid decimal digit", false, L"12a", {u"1", u"C", u""}, u"12a"},
+        {"backspace to empty", false, L"42\b\b", {u"4", u"2A", u"4", u""}, u""},
+        {"beyond 64 bits",
+         true,
+         L"10000000000000000",
+         {u"1", u"16", u"256", u"4096", u"65536", u"1048576", u"16777216", u"268435456",
+          u"4294967296", u"68719476736", u"1099511627776", u"17592186044416", u"281474976710656",
+          u"4503599627370496", u"72057594037927936", u"1152921504606846976",
+          u"18446744073709551616"},
+         u"10000000000000000"},
+    };
+    for (const TypingCase& c : cases) {
+        Window window;
+        HWND source = c.intoHex ? window.form.text2() : window.form.text1();
+        HWND target = c.intoHex ? window.form.text1() : window.form.text2();
+        SetFocus(source);
+        Seen seen;
+        for (wchar_t key : c.keys) {
+            typeCharacter(source, key);
+            seen.push_back(textOf(target));
+        }
+        CHECK_EQ_IN(c.name, seen, c.expected);
+        CHECK_EQ_IN(c.name, textOf(source), c.sourceAfter);
+    }
+}
+
+void arrowKeyRewritesCanonically() {
+    Window window;
+    SetFocus(window.form.text1());
+    for (wchar_t key : std::wstring(L"007")) typeCharacter(window.form.text1(), key);
+    CHECK_EQ(textOf(window.form.text2()), std::u16string(u"7"));
+    SetFocus(window.form.text2());
+    pressKey(window.form.text2(), VK_RIGHT);
+    CHECK_EQ(textOf(window.form.text1()), std::u16string(u"7"));
+    CHECK_EQ(textOf(window.form.text2()), std::u16string(u"7"));
+}
+
+void modifierAndSystemKeyReleasesConvert() {
+    const std::pair<const char*, UINT> releases[] = {{"WM_KEYUP Shift", WM_KEYUP},
+                                                     {"WM_SYSKEYUP Alt", WM_SYSKEYUP}};
+    for (const auto& [name, message] : releases) {
+        Window window;
+        SetFocus(window.form.text1());
+        setText(window.form.text1(), u"4096");
+        SendMessageW(window.form.text1(), message, message == WM_KEYUP ? VK_SHIFT : VK_MENU,
+                     static_cast<LPARAM>(0xC0000001u));
+        CHECK_EQ_IN(name, textOf(window.form.text2()), std::u16string(u"1000"));
+    }
+}
+
+// Real keyboard input through the input queue and the front-end's message loop.
+void sendInputTypingAndTab() {
+    Window window;
+    SetForegroundWindow(window.form.hwnd());
+    SetFocus(window.form.text1());
+    pump(window.form.hwnd());
+    auto send = [&](std::vector<std::pair<WORD, bool>> keys) {
+        std::vector<INPUT> inputs;
+        for (const auto& [key, up] : keys) {
+            INPUT input{};
+            input.type = INPUT_KEYBOARD;
+            input.ki.wVk = key;
+            input.ki.wScan = static_cast<WORD>(MapVirtualKeyW(key, MAPVK_VK_TO_VSC));
+            input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+            inputs.push_back(input);
+        }
+        CHECK_EQ(SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)),
+                 static_cast<UINT>(inputs.size()));
+        for (int round = 0; round < 20; ++round) {
+            Sleep(5);
+            pump(window.form.hwnd());
+        }
+    };
+    send({{'1', false},
+          {'1', true},
+          {'0', false},
+          {'0', true},
+          {'0', false},
+          {'0', true},
+          {'0', false},
+          {'0', true}});
+    CHECK_EQ(textOf(window.form.text1()), std::u16string(u"1000"));
+    CHECK_EQ(textOf(window.form.text2()), std::u16string(u"3E8"));
+
+    send({{VK_TAB, false}, {VK_TAB, true}});
+    CHECK(GetFocus() == window.form.text2());
+    CHECK_EQ(selectionOf(window.form.text2()), (std::pair<DWORD, DWORD>{0, 3}));
+    // The Tab's release is reported to the field it moved to, which converts back.
+    CHECK_EQ(textOf(window.form.text1()), std::u16string(u"1000"));
+
+    send({{VK_SHIFT, false}, {VK_TAB, false}, {VK_TAB, true}, {VK_SHIFT, true}});
+    CHECK(GetFocus() == window.form.text1());
+    CHECK_EQ(selectionOf(window.form.text1()), (std::pair<DWORD, DWORD>{0, 4}));
+}
+
+// --- Focus ----------------------------------------------------------------------------------
+
+void startsWithFocusInEmptyDecimalField() {
+    Window window;
+    CHECK(GetFocus() == window.form.text1());
+    CHECK_EQ(textOf(window.form.text1()), std::u16string());
+    CHECK_EQ(textOf(window.form.text2()), std::u16string());
+    typeCharacter(GetFocus(), L'9');
+    CHECK_EQ(textOf(window.form.text1()), std::u16string(u"9"));
+}
+
+void tabOrder() {
+    Window window;
+    HWND form = window.form.hwnd();
+    HWND text1 = window.form.text1();
+    HWND text2 = window.form.text2();
+    const struct {
+        const char* name;
+        HWND from;
+        BOOL previous;
+        HWND expected;
+    } steps[] = {{"Tab from Text1", text1, FALSE, text2},
+                 {"Tab from Text2", text2, FALSE, text1},
+                 {"Shift+Tab from Text1", text1, TRUE, text2},
+                 {"Shift+Tab from Text2", text2, TRUE, text1}};
+    for (const auto& step : steps) {
+        CHECK_EQ_IN(step.name, GetNextDlgTabItem(form, step.from, step.previous) == step.expected,
+                    true);
+        // The same through the message loop, as a posted key.
+        SetFocus(step.from);
+        if (step.previous) PostMessageW(step.from, WM_KEYDOWN, VK_SHIFT, 1);
+        BYTE keys[256] = {};
+        GetKeyboardState(keys);
+        keys[VK_SHIFT] = step.previous ? 0x80 : 0;
+        SetKeyboardState(keys);
+        PostMessageW(step.from, WM_KEYDOWN, VK_TAB, 1);
+        pump(form);
+        keys[VK_SHIFT] = 0;
+        SetKeyboardState(keys);
+        CHECK_EQ_IN(step.name, GetFocus() == step.expected, true);
+    }
+    for (HWND label : {window.form.label1(), window.form.label2()}) {
+        CHECK((GetWindowLongW(label, GWL_STYLE) & WS_TABSTOP) == 0);
+    }
+}
+
+void focusSelectsEverything() {
+    enum class Arrival { SetFocus, Tab, Click };
+    const struct {
+        const char* name;
+        Arrival arrival;
+        std::u16string content;
+    } cases[] = {{"SetFocus, 1000", Arrival::SetFocus, u"1000"},
+                 {"Tab, 1000", Arrival::Tab, u"1000"},
+                 {"click, 1000", Arrival::Click, u"1000"},
+                 {"click, empty", Arrival::Click, u""},
+                 {"Tab, 300 digits", Arrival::Tab, std::u16string(300, u'9')}};
+    for (const auto& c : cases) {
+        Window window;
+        HWND text2 = window.form.text2();
+        setText(text2, c.content);
+        SetFocus(window.form.text1());
+        switch (c.arrival) {
+            case Arrival::SetFocus:
+                SetFocus(text2);
+                break;
+            case Arrival::Tab:
+                PostMessageW(window.form.text1(), WM_KEYDOWN, VK_TAB, 1);
+                pump(window.form.hwnd());
+                break;
+            case Arrival::Click:
+                // A real click jitters a little: that must not start a drag selection.
+                SendMessageW(text2, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+                SendMessageW(text2, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(7, 5));
+                SendMessageW(text2, WM_LBUTTONUP, 0, MAKELPARAM(7, 5));
+                break;
+        }
+        CHECK_EQ_IN(c.name, GetFocus() == text2, true);
+        const auto length = static_cast<DWORD>(c.content.size());
+        CHECK_EQ_IN(c.name, selectionOf(text2), (std::pair<DWORD, DWORD>{0, length}));
+        CHECK_EQ_IN(c.name, textOf(text2), c.content);
+    }
+
+    // Once the field has the focus, a click places the caret as usual.
+    Window window;
+    setText(window.form.text1(), u"123456");
+    SendMessageW(window.form.text1(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 5));
+    SendMessageW(window.form.text1(), WM_LBUTTONUP, 0, MAKELPARAM(1, 5));
+    const auto [start, end] = selectionOf(window.form.text1());
+    CHECK_EQ(start, end);
+}
+
+// --- Overflow and length ----------------------------------------------------------------------
+
+void overflowShowsPlaceholder() {
+    const struct {
+        const char* name;
+        bool intoHex;
+        char16_t digit;
+    } cases[] = {{"decimal", false, u'7'}, {"hexadecimal", true, u'F'}};
+    for (const auto& c : cases) {
+        Window window;
+        HWND source = c.intoHex ? window.form.text2() : window.form.text1();
+        HWND target = c.intoHex ? window.form.text1() : window.form.text2();
+        SetFocus(source);
+        typeCharacter(source, L'1');
+        CHECK_EQ_IN(c.name, textOf(target), std::u16string(u"1"));
+        setText(source, std::u16string(kMaxNumeralLength + 1, c.digit));
+        pressKey(source, VK_END);
+        CHECK_EQ_IN(c.name, textOf(target), std::u16string());
+        CHECK_EQ_IN(c.name, cueBannerOf(target), kOverflow);
+        CHECK_EQ_IN(c.name, failed(), false);
+
+        typeCharacter(source, kBackspace);  // 32767 digits convert again
+        CHECK_EQ_IN(c.name, textOf(source).size(), kMaxNumeralLength);
+        CHECK_EQ_IN(c.name, cueBannerOf(target), std::u16string());
+        const std::u16string converted = textOf(target);
+        CHECK_EQ_IN(c.name, converted.size() > 20000, true);
+        CHECK_EQ_IN(c.name, converted,
+                    ConvertBase(textOf(source), c.intoHex ? 16 : 10, c.intoHex ? 10 : 16));
+
+        // The field itself takes any length: typing goes on beyond 32767 characters.
+        CHECK_EQ_IN(c.name, SendMessageW(source, EM_GETLIMITTEXT, 0, 0) >= 0x7FFFFFFE, true);
+        typeCharacter(source, static_cast<wchar_t>(c.digit));
+        CHECK_EQ_IN(c.name, textOf(source).size(), kMaxNumeralLength + 1);
+        CHECK_EQ_IN(c.name, cueBannerOf(target), kOverflow);
+    }
+}
+
+// --- Layout, font, icon -----------------------------------------------------------------------
+
+RECT clientRectOf(HWND control) {
+    RECT rect{};
+    GetWindowRect(control, &rect);
+    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+std::vector<int> asList(const RECT& rect) {
+    return {rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
+}
+
+struct LayoutCase {
+    UINT dpi;
+    std::vector<int> client;  // width, height
+    std::vector<int> label1, text1, label2, text2;
+};
+
+void checkLayout(const Window& window, const LayoutCase& c) {
+    const std::string name = std::to_string(c.dpi) + " dpi";
+    RECT client{};
+    GetClientRect(window.form.hwnd(), &client);
+    CHECK_EQ_IN(name, (std::vector<int>{client.right, client.bottom}), c.client);
+    CHECK_EQ_IN(name, asList(clientRectOf(window.form.label1())), c.label1);
+    CHECK_EQ_IN(name, asList(clientRectOf(window.form.text1())), c.text1);
+    CHECK_EQ_IN(name, asList(clientRectOf(window.form.label2())), c.label2);
+    CHECK_EQ_IN(name, asList(clientRectOf(window.form.text2())), c.text2);
+}
+
+void layoutAt96Dpi() {
+    Window window;
+    CHECK_EQ(window.form.dpi(), UINT{96});
+    checkLayout(
+        window,
+        {96, {169, 57}, {8, 8, 25, 17}, {40, 8, 121, 19}, {8, 32, 25, 17}, {40, 32, 121, 19}});
+    CHECK_EQ(textOf(window.form.hwnd()), std::u16string(u"ZIF-Wandler"));
+    CHECK_EQ(textOf(window.form.label1()), std::u16string(u"Dez:"));
+    CHECK_EQ(textOf(window.form.label2()), std::u16string(u"Hex:"));
+
+    const LONG style = GetWindowLongW(window.form.hwnd(), GWL_STYLE);
+    CHECK((style & WS_THICKFRAME) == 0);
+    CHECK((style & WS_MAXIMIZEBOX) == 0);
+    CHECK((style & WS_CAPTION) == WS_CAPTION);
+
+    RECT outer{};
+    GetWindowRect(window.form.hwnd(), &outer);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(window.form.hwnd(), MONITOR_DEFAULTTOPRIMARY), &monitor);
+    const RECT& work = monitor.rcWork;
+    CHECK(std::abs((outer.left + outer.right) - (work.left + work.right)) <= 1);
+    CHECK(std::abs((outer.top + outer.bottom) - (work.top + work.bottom)) <= 1);
+}
+
+void layoutFollowsDpiChange() {
+    const LayoutCase cases[] = {
+        {120, {211, 71}, {10, 10, 31, 21}, {50, 10, 151, 24}, {10, 40, 31, 21}, {50, 40, 151, 24}},
+        {144, {254, 86}, {12, 12, 38, 26}, {60, 12, 182, 29}, {12, 48, 38, 26}, {60, 48, 182, 29}},
+        {96, {169, 57}, {8, 8, 25, 17}, {40, 8, 121, 19}, {8, 32, 25, 17}, {40, 32, 121, 19}},
+    };
+    Window window;
+    LOGFONTW before{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(window.form.text1(), WM_GETFONT, 0, 0)),
+               sizeof before, &before);
+    for (const LayoutCase& c : cases) {
+        RECT suggested{100, 50, 100 + 400, 50 + 200};
+        SendMessageW(window.form.hwnd(), WM_DPICHANGED, MAKEWPARAM(c.dpi, c.dpi),
+                     reinterpret_cast<LPARAM>(&suggested));
+        CHECK_EQ(window.form.dpi(), c.dpi);
+        checkLayout(window, c);
+        RECT outer{};
+        GetWindowRect(window.form.hwnd(), &outer);
+        CHECK_EQ((std::vector<int>{outer.left, outer.top}), (std::vector<int>{100, 50}));
+        LOGFONTW font{};
+        GetObjectW(reinterpret_cast<HFONT>(SendMessageW(window.form.text1(), WM_GETFONT, 0, 0)),
+                   sizeof font, &font);
+        const std::string name = std::to_string(c.dpi) + " dpi";
+        CHECK_EQ_IN(name, std::abs(font.lfHeight) * 96 / static_cast<int>(c.dpi),
+                    std::abs(before.lfHeight));
+    }
+}
+
+void controlsUseTheMessageFont() {
+    Window window;
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    CHECK(SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0));
+    const std::wstring expectedFace = metrics.lfMessageFont.lfFaceName;
+    const std::pair<const char*, HWND> controls[] = {{"Label1", window.form.label1()},
+                                                     {"Text1", window.form.text1()},
+                                                     {"Label2", window.form.label2()},
+                                                     {"Text2", window.form.text2()}};
+    for (const auto& [name, control] : controls) {
+        auto* font = reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0));
+        CHECK_EQ_IN(name, font != nullptr, true);
+        LOGFONTW description{};
+        GetObjectW(font, sizeof description, &description);
+        CHECK_EQ_IN(name, std::wstring(description.lfFaceName), expectedFace);
+        CHECK_EQ_IN(name, description.lfHeight, metrics.lfMessageFont.lfHeight);
+        CHECK_EQ_IN(name, description.lfWeight < FW_BOLD, true);
+    }
+}
+
+// The pixels of an icon, colour and mask, as 32-bit rows.
+std::vector<std::uint32_t> pixelsOf(HICON icon, int* width = nullptr) {
+    ICONINFO info{};
+    if (icon == nullptr || !GetIconInfo(icon, &info)) return {};
+    std::vector<std::uint32_t> pixels;
+    HDC screen = GetDC(nullptr);
+    for (HBITMAP bitmap : {info.hbmColor, info.hbmMask}) {
+        if (bitmap == nullptr) continue;
+        BITMAP shape{};
+        GetObjectW(bitmap, sizeof shape, &shape);
+        if (width != nullptr) *width = shape.bmWidth;
+        BITMAPINFO format{};
+        format.bmiHeader.biSize = sizeof format.bmiHeader;
+        format.bmiHeader.biWidth = shape.bmWidth;
+        format.bmiHeader.biHeight = shape.bmHeight;
+        format.bmiHeader.biPlanes = 1;
+        format.bmiHeader.biBitCount = 32;
+        format.bmiHeader.biCompression = BI_RGB;
+        std::vector<std::uint32_t> rows(static_cast<std::size_t>(shape.bmWidth * shape.bmHeight));
+        GetDIBits(screen, bitmap, 0, static_cast<UINT>(shape.bmHeight), rows.data(), &format,
+                  DIB_RGB_COLORS);
+        pixels.insert(pixels.end(), rows.begin(), rows.end());
+        DeleteObject(bitmap);
+    }
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+void windowUsesTheApplicationIcon() {
+    Window window;
+    HINSTANCE module = GetModuleHandleW(nullptr);
+    const bool hasIconGroup = FindResourceW(module, MAKEINTRESOURCEW(1), RT_GROUP_ICON) != nullptr;
+    std::printf("       icon group 1 %s\n",
+                hasIconGroup ? "present" : "absent: system icon expected");
+    const struct {
+        const char* name;
+        WPARAM which;
+        int classIndex;
+        int size;
+    } icons[] = {{"big", ICON_BIG, GCLP_HICON, GetSystemMetrics(SM_CXICON)},
+                 {"small", ICON_SMALL, GCLP_HICONSM, GetSystemMetrics(SM_CXSMICON)}};
+    for (const auto& icon : icons) {
+        auto* used =
+            reinterpret_cast<HICON>(SendMessageW(window.form.hwnd(), WM_GETICON, icon.which, 0));
+        auto* ofClass =
+            reinterpret_cast<HICON>(GetClassLongPtrW(window.form.hwnd(), icon.classIndex));
+        HICON expected =
+            hasIconGroup
+                ? static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(1), IMAGE_ICON, icon.size,
+                                                icon.size, LR_DEFAULTCOLOR))
+                : static_cast<HICON>(LoadImageW(nullptr, MAKEINTRESOURCEW(32512), IMAGE_ICON,
+                                                icon.size, icon.size, LR_SHARED));
+        int width = 0;
+        const std::vector<std::uint32_t> usedPixels = pixelsOf(used, &width);
+        CHECK_EQ_IN(icon.name, usedPixels.empty(), false);
+        CHECK_EQ_IN(icon.name, width, icon.size);
+        CHECK_EQ_IN(icon.name, usedPixels == pixelsOf(expected), true);
+        CHECK_EQ_IN(icon.name, pixelsOf(ofClass) == usedPixels, true);
+        if (hasIconGroup) DestroyIcon(expected);
+    }
+}
+
+// --- Errors and the end of the program ---------------------------------------------------------
+
+LRESULT CALLBACK throwingWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_APP) {
+        return guard(
+            [wParam]() -> LRESULT {
+                switch (wParam) {
+                    case 0:
+                        throw RuntimeError(kOverflowError, kOverflowDescription);
+                    case 1:
+                        throw std::bad_alloc();
+                    default:
+                        throw std::logic_error("unexpected");
+                }
+            },
+            0);
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void errorInHandlerEndsTheLoop() {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = throwingWindowProc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"ZifWandler.Test.Throwing";
+    RegisterClassW(&windowClass);
+    const struct {
+        const char* name;
+        WPARAM what;
+        int number;
+    } cases[] = {{"overflow", 0, 6}, {"out of memory", 1, 7}, {"anything else", 2, 51}};
+    for (const auto& c : cases) {
+        HWND window = CreateWindowW(windowClass.lpszClassName, L"", WS_OVERLAPPEDWINDOW, 0, 0, 50,
+                                    50, nullptr, nullptr, windowClass.hInstance, nullptr);
+        PostMessageW(window, WM_APP, c.what, 0);
+        PostMessageW(window, WM_APP, 0, 0);  // would fail again, but must not run
+        PostMessageW(window, WM_APP + 1, 0, 0);
+        int number = 0;
+        try {
+            runMessageLoop(window);
+        } catch (...) {
+            number = describeError(std::current_exception()).number;
+        }
+        CHECK_EQ_IN(c.name, number, c.number);
+        CHECK_EQ_IN(c.name, failed(), false);
+        MSG left{};
+        CHECK_EQ_IN(c.name, PeekMessageW(&left, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE), FALSE);
+        DestroyWindow(window);
+        pump(nullptr);
+    }
+}
+
+void errorInFieldHandlerStaysOutOfUser32() {
+    HWND edit = CreateWindowW(L"EDIT", L"", WS_OVERLAPPED, 0, 0, 50, 20, nullptr, nullptr,
+                              GetModuleHandleW(nullptr), nullptr);
+    int keyUps = 0;
+    {
+        EditField field(
+            edit, [] {},
+            [&keyUps] {
+                ++keyUps;
+                throw RuntimeError(kOverflowError, kOverflowDescription);
+            });
+        SendMessageW(edit, WM_CHAR, L'5', 1);
+        SendMessageW(edit, WM_KEYUP, '5', static_cast<LPARAM>(0xC0000001u));
+        CHECK(failed());
+        SendMessageW(edit, WM_KEYUP, '5', static_cast<LPARAM>(0xC0000001u));
+        CHECK_EQ(keyUps, 1);
+        CHECK_EQ(textOf(edit), std::u16string(u"5"));
+    }
+    const std::exception_ptr failure = takeFailure();
+    CHECK(failure != nullptr);
+    CHECK_EQ(describeError(failure).number, kOverflowError);
+    DestroyWindow(edit);
+    pump(nullptr);  // the quit request of the failure
+}
+
+// Finds a top-level window of this process by class and caption, waiting up to two seconds.
+HWND waitForWindow(const wchar_t* windowClass, const wchar_t* caption, DWORD process) {
+    for (int tries = 0; tries < 200; ++tries) {
+        HWND found = nullptr;
+        while ((found = FindWindowExW(nullptr, found, windowClass, caption)) != nullptr) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(found, &owner);
+            if (owner == process) return found;
+        }
+        Sleep(10);
+    }
+    return nullptr;
+}
+
+BOOL CALLBACK collectReportText(HWND child, LPARAM out) {
+    wchar_t buffer[256] = {};
+    GetWindowTextW(child, buffer, 256);
+    if (std::wstring(buffer).find(L"Laufzeitfehler") != std::wstring::npos) {
+        *reinterpret_cast<std::wstring*>(out) = buffer;
+    }
+    return TRUE;
+}
+
+void reportShowsGermanMessageBox() {
+    struct ReportCase {
+        const char* name;
+        ErrorReport report;
+        std::wstring text;
+    };
+    const std::vector<ReportCase> cases{
+        {"overflow", ErrorReport{6, kOverflowDescription}, L"Laufzeitfehler '6':\n\n\u00DCberlauf"},
+        {"out of memory", ErrorReport{7, "Nicht gen\xC3\xBCgend Speicher"},
+         L"Laufzeitfehler '7':\n\nNicht gen\u00FCgend Speicher"}};
+    for (const ReportCase& c : cases) {
+        std::wstring seen;
+        std::atomic<bool> found{false};
+        std::thread reader([&] {
+            HWND box = waitForWindow(L"#32770", L"ZifWandler", GetCurrentProcessId());
+            if (box == nullptr) return;
+            found = true;
+            EnumChildWindows(box, collectReportText, reinterpret_cast<LPARAM>(&seen));
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
+        });
+        showErrorReport(c.report);
+        reader.join();
+        CHECK_EQ_IN(c.name, found.load(), true);
+        CHECK_EQ_IN(c.name, seen, c.text);
+        CHECK_EQ_IN(c.name, exitCodeFor(c.report), c.report.number);
+    }
+}
+
+void closingTheWindowEndsTheApplicationWithZero() {
+    std::thread closer([] {
+        HWND form = waitForWindow(L"ZifWandler.Form1", L"ZIF-Wandler", GetCurrentProcessId());
+        if (form != nullptr) PostMessageW(form, WM_CLOSE, 0, 0);
+    });
+    const int exitCode = runApplication(GetModuleHandleW(nullptr), SW_SHOWNORMAL);
+    closer.join();
+    CHECK_EQ(exitCode, 0);
+}
+
+void programExitsWithZeroWhenClosed() {
+    CHECK(!programPath.empty());
+    std::wstring commandLine = L"\"" + programPath + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(programPath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                        nullptr, nullptr, &startup, &process)) {
+        CHECK_EQ(GetLastError(), DWORD{0});
+        return;
+    }
+    WaitForInputIdle(process.hProcess, 10000);
+    HWND form = waitForWindow(L"ZifWandler.Form1", L"ZIF-Wandler", process.dwProcessId);
+    CHECK(form != nullptr);
+    if (form != nullptr) {
+        // The program's own window: the same layout as in this process.
+        RECT client{};
+        GetClientRect(form, &client);
+        CHECK_EQ((std::vector<int>{client.right, client.bottom}), (std::vector<int>{169, 57}));
+        PostMessageW(form, WM_CLOSE, 0, 0);
+    }
+    CHECK_EQ(WaitForSingleObject(process.hProcess, 10000), WAIT_OBJECT_0);
+    DWORD exitCode = 259;
+    GetExitCodeProcess(process.hProcess, &exitCode);
+    CHECK_EQ(exitCode, DWORD{0});
+    if (exitCode == STILL_ACTIVE) TerminateProcess(process.hProcess, 1);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+}
+
+// Under Wine the path may come as a Unix path.
+std::wstring windowsPath(std::wstring path) {
+    if (!path.empty() && path[0] == L'/') path = L"Z:" + path;
+    for (wchar_t& c : path) {
+        if (c == L'/') c = L'\\';
+    }
+    return path;
+}
+
+}  // namespace
+}  // namespace zif::win32
+
+int wmain(int argc, wchar_t** argv) {
+    using namespace zif::win32;
+    if (argc > 1) programPath = windowsPath(argv[1]);
+    return zif::check::runAll({
+        {"typing sequences convert on each release", typingSequences},
+        {"arrow key rewrites the other field canonically", arrowKeyRewritesCanonically},
+        {"modifier and system key releases convert", modifierAndSystemKeyReleasesConvert},
+        {"SendInput typing, Tab and Shift+Tab", sendInputTypingAndTab},
+        {"starts with the focus in the empty decimal field", startsWithFocusInEmptyDecimalField},
+        {"tab order Text1, Text2", tabOrder},
+        {"focus selects everything", focusSelectsEverything},
+        {"overflow shows the placeholder; no length limit", overflowShowsPlaceholder},
+        {"layout in pixels at 96 dpi", layoutAt96Dpi},
+        {"layout follows a DPI change", layoutFollowsDpiChange},
+        {"controls use the message font", controlsUseTheMessageFont},
+        {"window uses the application icon", windowUsesTheApplicationIcon},
+        {"an error in a handler ends the message loop", errorInHandlerEndsTheLoop},
+        {"an error in a field handler stays out of user32", errorInFieldHandlerStaysOutOfUser32},
+        {"the report is a German message box", reportShowsGermanMessageBox},
+        {"closing the window ends the application with 0",
+         closingTheWindowEndsTheApplicationWithZero},
+        {"zifwandler.exe exits with 0 when closed", programExitsWithZeroWhenClosed},
+    });
+}

@@ -1,0 +1,118 @@
+#include "win32/edit_field.h"
+
+#include <commctrl.h>
+
+#include <climits>
+#include <new>
+#include <stdexcept>
+#include <string>
+#include <utility>
+
+#include "win32/application.h"
+#include "win32/text.h"
+
+namespace zif::win32 {
+
+namespace {
+constexpr UINT_PTR kSubclassId = 1;
+
+WPARAM position(std::size_t value) {
+    // An edit control counts in int; longer texts cannot exist in it.
+    return static_cast<WPARAM>(value > INT_MAX ? INT_MAX : value);
+}
+}  // namespace
+
+EditField::EditField(HWND edit, std::function<void()> gotFocus, std::function<void()> keyUp)
+    : edit_(edit), gotFocus_(std::move(gotFocus)), keyUp_(std::move(keyUp)) {
+    // A numeral may be as long as the user likes; the conversion decides what is too long.
+    SendMessageW(edit_, EM_SETLIMITTEXT, 0, 0);
+    if (!SetWindowSubclass(edit_, &EditField::subclassProc, kSubclassId,
+                           reinterpret_cast<DWORD_PTR>(this))) {
+        throw std::runtime_error("SetWindowSubclass failed");
+    }
+}
+
+EditField::~EditField() {
+    RemoveWindowSubclass(edit_, &EditField::subclassProc, kSubclassId);
+}
+
+std::u16string EditField::Text() const {
+    const int length = GetWindowTextLengthW(edit_);
+    if (length <= 0) return {};
+    std::wstring buffer(static_cast<std::size_t>(length) + 1, L'\0');
+    const int copied = GetWindowTextW(edit_, buffer.data(), length + 1);
+    buffer.resize(static_cast<std::size_t>(copied > 0 ? copied : 0));
+    return fromWide(buffer);
+}
+
+void EditField::SetText(std::u16string_view text) {
+    const std::wstring wide = toWide(text);
+    // The control fails only when it cannot get the memory for the text.
+    if (!SetWindowTextW(edit_, wide.c_str())) throw std::bad_alloc();
+}
+
+void EditField::SetSelStart(std::size_t start) {
+    SendMessageW(edit_, EM_SETSEL, position(start), static_cast<LPARAM>(position(start)));
+}
+
+void EditField::SetSelLength(std::size_t length) {
+    DWORD start = 0;
+    DWORD end = 0;
+    SendMessageW(edit_, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                 reinterpret_cast<LPARAM>(&end));
+    SendMessageW(edit_, EM_SETSEL, start, static_cast<LPARAM>(position(start + length)));
+}
+
+void EditField::SetPlaceholder(std::u16string_view text) {
+    const std::wstring wide = toWide(text);
+    // TRUE: the hint stays visible while the field has the focus.
+    SendMessageW(edit_, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(wide.c_str()));
+}
+
+LRESULT CALLBACK EditField::subclassProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam,
+                                         UINT_PTR, DWORD_PTR self) {
+    if (message == WM_NCDESTROY) {
+        RemoveWindowSubclass(edit, &EditField::subclassProc, kSubclassId);
+        return DefSubclassProc(edit, message, wParam, lParam);
+    }
+    return reinterpret_cast<EditField*>(self)->handle(message, wParam, lParam);
+}
+
+LRESULT EditField::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_LBUTTONDOWN:
+            // A click that brings the focus keeps the whole content selected; the control
+            // would otherwise move the caret to the click.
+            if (GetFocus() != edit_) {
+                SetFocus(edit_);
+                return 0;
+            }
+            break;
+        case WM_SETFOCUS: {
+            const LRESULT result = DefSubclassProc(edit_, message, wParam, lParam);
+            guard(
+                [this] {
+                    gotFocus_();
+                    return LRESULT{0};
+                },
+                0);
+            return result;
+        }
+        case WM_KEYUP:
+        case WM_SYSKEYUP: {
+            const LRESULT result = DefSubclassProc(edit_, message, wParam, lParam);
+            guard(
+                [this] {
+                    keyUp_();
+                    return LRESULT{0};
+                },
+                0);
+            return result;
+        }
+        default:
+            break;
+    }
+    return DefSubclassProc(edit_, message, wParam, lParam);
+}
+
+}  // namespace zif::win32

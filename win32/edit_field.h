@@ -1,0 +1,39 @@
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+
+#include "window/field.h"
+
+namespace zif::win32 {
+
+// A single-line EDIT control as the window's handlers see it. The control is subclassed so
+// that its key releases and focus gains reach the handlers: after the control's own handling,
+// and through guard(), so that a failing handler never unwinds through user32.
+class EditField final : public Field {
+public:
+    EditField(HWND edit, std::function<void()> gotFocus, std::function<void()> keyUp);
+    ~EditField() override;
+    EditField(const EditField&) = delete;
+    EditField& operator=(const EditField&) = delete;
+
+    HWND hwnd() const { return edit_; }
+
+    std::u16string Text() const override;
+    void SetText(std::u16string_view text) override;
+    void SetSelStart(std::size_t start) override;
+    void SetSelLength(std::size_t length) override;
+    void SetPlaceholder(std::u16string_view text) override;
+
+private:
+    static LRESULT CALLBACK subclassProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam,
+                                         UINT_PTR id, DWORD_PTR self);
+    LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+
+    HWND edit_;
+    std::function<void()> gotFocus_;
+    std::function<void()> keyUp_;
+};
+
+}  // namespace zif::win32

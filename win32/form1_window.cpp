@@ -1,0 +1,254 @@
+#include "win32/form1_window.h"
+
+#include <stdexcept>
+#include <string>
+#include <utility>
+
+#include "app/version.h"
+#include "win32/application.h"
+#include "win32/text.h"
+
+namespace zif::win32 {
+
+namespace {
+constexpr wchar_t kClassName[] = L"ZifWandler.Form1";
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+constexpr DWORD kExStyle = 0;
+constexpr WORD kIconGroup = 1;
+
+constexpr int kTwipsPerInch = 1440;
+struct TwipRect {
+    int left;
+    int top;
+    int width;
+    int height;
+};
+constexpr int kClientWidth = 2535;
+constexpr int kClientHeight = 855;
+constexpr TwipRect kLabel1{120, 120, 375, 255};
+constexpr TwipRect kText1{600, 120, 1815, 285};
+constexpr TwipRect kLabel2{120, 480, 375, 255};
+constexpr TwipRect kText2{600, 480, 1815, 285};
+
+enum ControlId : int { kText1Id = 100, kText2Id, kLabel1Id, kLabel2Id };
+
+int pixels(int twips, UINT dpi) {
+    return MulDiv(twips, static_cast<int>(dpi), kTwipsPerInch);
+}
+
+// Newer user32 functions are looked up at run time so that older Windows still starts the
+// program, with the system DPI instead of the monitor's.
+template <class Function>
+Function* user32Function(const char* name) {
+    const HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    const FARPROC found = user32 != nullptr ? GetProcAddress(user32, name) : nullptr;
+    return reinterpret_cast<Function*>(reinterpret_cast<void (*)()>(found));
+}
+
+UINT systemDpi() {
+    const HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi > 0 ? static_cast<UINT>(dpi) : USER_DEFAULT_SCREEN_DPI;
+}
+
+UINT windowDpi(HWND window) {
+    static auto* const forWindow = user32Function<decltype(GetDpiForWindow)>("GetDpiForWindow");
+    const UINT dpi = forWindow != nullptr ? forWindow(window) : 0;
+    return dpi != 0 ? dpi : systemDpi();
+}
+
+LOGFONTW messageFont(UINT dpi) {
+    static auto* const forDpi =
+        user32Function<decltype(SystemParametersInfoForDpi)>("SystemParametersInfoForDpi");
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof metrics;
+    if (forDpi != nullptr && forDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi)) {
+        return metrics.lfMessageFont;
+    }
+    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
+        throw std::runtime_error("SPI_GETNONCLIENTMETRICS failed");
+    }
+    LOGFONTW font = metrics.lfMessageFont;
+    font.lfHeight = MulDiv(font.lfHeight, static_cast<int>(dpi), static_cast<int>(systemDpi()));
+    return font;
+}
+
+SIZE outerSize(UINT dpi) {
+    RECT frame{0, 0, pixels(kClientWidth, dpi), pixels(kClientHeight, dpi)};
+    static auto* const forDpi =
+        user32Function<decltype(AdjustWindowRectExForDpi)>("AdjustWindowRectExForDpi");
+    if (forDpi == nullptr || !forDpi(&frame, kStyle, FALSE, kExStyle, dpi)) {
+        AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
+    }
+    return {frame.right - frame.left, frame.bottom - frame.top};
+}
+
+HICON applicationIcon(HINSTANCE instance, int sizeMetric) {
+    const int size = GetSystemMetrics(sizeMetric);
+    auto* const icon =
+        static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kIconGroup), IMAGE_ICON, size,
+                                      size, LR_DEFAULTCOLOR | LR_SHARED));
+    if (icon != nullptr) return icon;
+    return static_cast<HICON>(
+        LoadImageW(nullptr, IDI_APPLICATION, IMAGE_ICON, size, size, LR_DEFAULTCOLOR | LR_SHARED));
+}
+
+void registerClass(HINSTANCE instance, WNDPROC procedure) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = applicationIcon(instance, SM_CXICON);
+    windowClass.hIconSm = applicationIcon(instance, SM_CXSMICON);
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = kClassName;
+    if (RegisterClassExW(&windowClass) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+        throw std::runtime_error("RegisterClassExW failed");
+    }
+}
+
+HWND createChild(HWND parent, HINSTANCE instance, const wchar_t* windowClass, const wchar_t* text,
+                 DWORD style, DWORD exStyle, int id) {
+    HWND child = CreateWindowExW(exStyle, windowClass, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0,
+                                 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                 instance, nullptr);
+    if (child == nullptr) throw std::runtime_error("CreateWindowExW failed for a control");
+    return child;
+}
+}  // namespace
+
+Form1Window::Form1Window(HINSTANCE instance, std::function<void()> closed)
+    : instance_(instance), closed_(std::move(closed)) {
+    registerClass(instance_, &Form1Window::windowProc);
+    const std::wstring caption = wideFromUtf8(kDisplayName);
+    CreateWindowExW(kExStyle, kClassName, caption.c_str(), kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                    CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance_, this);
+    if (std::exception_ptr failure = takeFailure()) std::rethrow_exception(failure);
+    if (window_ == nullptr) throw std::runtime_error("CreateWindowExW failed for Form1");
+
+    // Creation order is the tab order: Text1, then Text2; the labels take no focus.
+    constexpr DWORD kEditStyle = WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL;
+    HWND text1 =
+        createChild(window_, instance_, L"EDIT", L"", kEditStyle, WS_EX_CLIENTEDGE, kText1Id);
+    HWND text2 =
+        createChild(window_, instance_, L"EDIT", L"", kEditStyle, WS_EX_CLIENTEDGE, kText2Id);
+    label1_ = createChild(window_, instance_, L"STATIC", L"Dez:", SS_LEFT, 0, kLabel1Id);
+    label2_ = createChild(window_, instance_, L"STATIC", L"Hex:", SS_LEFT, 0, kLabel2Id);
+
+    text1_ = std::make_unique<EditField>(
+        text1, [this] { form_->Text1_GotFocus(); }, [this] { form_->Text1_KeyUp(); });
+    text2_ = std::make_unique<EditField>(
+        text2, [this] { form_->Text2_GotFocus(); }, [this] { form_->Text2_KeyUp(); });
+    form_ = std::make_unique<Form1>(*text1_, *text2_);
+
+    bigIcon_ = applicationIcon(instance_, SM_CXICON);
+    smallIcon_ = applicationIcon(instance_, SM_CXSMICON);
+    SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
+    SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
+
+    layOut(windowDpi(window_), nullptr);
+}
+
+Form1Window::~Form1Window() {
+    // Destroying the window here is no user's close: nothing more is announced.
+    closed_ = nullptr;
+    if (window_ != nullptr) DestroyWindow(window_);
+    if (font_ != nullptr) DeleteObject(font_);
+}
+
+void Form1Window::show(int showCommand) {
+    ShowWindow(window_, showCommand);
+    UpdateWindow(window_);
+    // Activation puts the focus into Text1 (WM_ACTIVATE); without it, set it here.
+    if (GetFocus() == nullptr || !IsChild(window_, GetFocus())) SetFocus(text1());
+}
+
+void Form1Window::layOut(UINT dpi, const RECT* suggested) {
+    dpi_ = dpi;
+    const SIZE size = outerSize(dpi);
+    POINT origin{};
+    if (suggested != nullptr) {
+        origin = {suggested->left, suggested->top};
+    } else {
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof monitor;
+        GetMonitorInfoW(MonitorFromWindow(window_, MONITOR_DEFAULTTOPRIMARY), &monitor);
+        const RECT& work = monitor.rcWork;
+        origin = {work.left + (work.right - work.left - size.cx) / 2,
+                  work.top + (work.bottom - work.top - size.cy) / 2};
+    }
+    SetWindowPos(window_, nullptr, origin.x, origin.y, size.cx, size.cy,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    // Where the frame does not scale with the DPI as predicted, the client area still must.
+    RECT client{};
+    GetClientRect(window_, &client);
+    const SIZE missing{pixels(kClientWidth, dpi) - client.right,
+                       pixels(kClientHeight, dpi) - client.bottom};
+    if (missing.cx != 0 || missing.cy != 0) {
+        SetWindowPos(window_, nullptr, 0, 0, size.cx + missing.cx, size.cy + missing.cy,
+                     SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
+    }
+
+    const std::pair<HWND, TwipRect> controls[] = {
+        {label1_, kLabel1}, {text1(), kText1}, {label2_, kLabel2}, {text2(), kText2}};
+    for (const auto& [control, twips] : controls) {
+        SetWindowPos(control, nullptr, pixels(twips.left, dpi), pixels(twips.top, dpi),
+                     pixels(twips.width, dpi), pixels(twips.height, dpi),
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    applyFont(dpi);
+}
+
+void Form1Window::applyFont(UINT dpi) {
+    const LOGFONTW description = messageFont(dpi);
+    HFONT font = CreateFontIndirectW(&description);
+    if (font == nullptr) throw std::runtime_error("CreateFontIndirectW failed");
+    for (HWND control : {label1_, text1(), label2_, text2()}) {
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    }
+    if (font_ != nullptr) DeleteObject(font_);
+    font_ = font;
+}
+
+LRESULT CALLBACK Form1Window::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* self = static_cast<Form1Window*>(
+            reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self->window_ = window;
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<Form1Window*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (message == WM_NCDESTROY && self != nullptr) {
+        SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+        self->window_ = nullptr;
+        self = nullptr;
+    }
+    if (self == nullptr || failed()) return DefWindowProcW(window, message, wParam, lParam);
+    return guard([&] { return self->handle(message, wParam, lParam); }, 0);
+}
+
+LRESULT Form1Window::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_ACTIVATE:
+            // As in a dialog: the focus leaves with the window and comes back to the same field.
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                HWND focus = GetFocus();
+                if (focus != nullptr && IsChild(window_, focus)) lastFocus_ = focus;
+            } else if (!HIWORD(wParam)) {
+                SetFocus(lastFocus_ != nullptr ? lastFocus_ : text1());
+            }
+            return 0;
+        case WM_DPICHANGED:
+            layOut(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+            return 0;
+        case WM_DESTROY:
+            if (closed_) closed_();
+            return 0;
+        default:
+            return DefWindowProcW(window_, message, wParam, lParam);
+    }
+}
+
+}  // namespace zif::win32
