@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <array>
 #include <filesystem>
-#include <regex>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <utility>
 
@@ -45,19 +45,22 @@ std::ostream& operator<<(std::ostream& out, const Listed& r) {
                << r.size;
 }
 
+// The value after `key` up to the next space or ']' in a line of `wrestool -l`.
+std::string field(const std::string& line, const std::string& key) {
+    const auto at = line.find(key);
+    if (at == std::string::npos) throw std::runtime_error("no " + key + " in: " + line);
+    const auto begin = at + key.size();
+    return line.substr(begin, line.find_first_of(" ]", begin) - begin);
+}
+
 std::vector<Listed> listing() {
     const Bytes out = runCommand("'" + kWrestool + "' -l '" + kProbe + "'");
     std::istringstream lines(std::string(out.begin(), out.end()));
-    const std::regex line(R"(--type=(\d+) --name=(\S+) --language=(\d+) \[.*size=(\d+)\])");
     std::vector<Listed> result;
-    for (std::string text; std::getline(lines, text);) {
-        std::smatch m;
-        if (!std::regex_search(text, m, line)) {
-            ADD_FAILURE() << "unexpected wrestool line: " << text;
-            continue;
-        }
-        result.push_back(
-            {std::stoi(m[1]), m[2], std::stoi(m[3]), static_cast<std::uint32_t>(std::stoul(m[4]))});
+    for (std::string line; std::getline(lines, line);) {
+        result.push_back({std::stoi(field(line, "--type=")), field(line, "--name="),
+                          std::stoi(field(line, "--language=")),
+                          static_cast<std::uint32_t>(std::stoul(field(line, " size=")))});
     }
     return result;
 }
