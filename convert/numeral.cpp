@@ -35,6 +35,18 @@ constexpr std::array<char16_t, 200> makeDigitPairs() {
 }
 constexpr auto kDigitPairs = makeDigitPairs();
 
+// "00" to "FF" by byte value: a limb becomes 16 hex digits in 8 lookups, instead of 16 digit
+// positions each located by division (18% of a 1000-digit conversion).
+constexpr std::array<char16_t, 512> makeHexPairs() {
+    std::array<char16_t, 512> pairs{};
+    for (unsigned v = 0; v < 256; ++v) {
+        pairs[2 * v] = kDigitChars[v >> 4];
+        pairs[2 * v + 1] = kDigitChars[v & 15];
+    }
+    return pairs;
+}
+constexpr auto kHexPairs = makeHexPairs();
+
 constexpr Chunk chunkFor(unsigned base) {
     Chunk chunk{0, 1};
     while (chunk.power <= ~Limb{0} / base) {
@@ -119,10 +131,55 @@ char16_t* putDigitsBefore(char16_t* end, Limb v, unsigned base) {
     return p;
 }
 
+// Value of the digits by a chain of multiply-adds.
+Limb readChunkGeneric(const char16_t* digits, std::size_t count, unsigned base) {
+    Limb value = 0;
+    if (base <= 10) {
+        for (std::size_t i = 0; i < count; ++i) value = value * base + (digits[i] - u'0');
+    } else {
+        for (std::size_t i = 0; i < count; ++i) value = value * base + kDigitValues[digits[i]];
+    }
+    return value;
+}
+
+// Value of 8 decimal digits: three multiplies on all of them at once instead of a chain of
+// eight multiply-adds (the chain was 14% of a 1000-digit conversion).
+std::uint32_t readEightDecimal(const char16_t* digits) {
+    std::uint64_t low, high;  // four UTF-16 digits each, the first in the lowest bits
+    std::memcpy(&low, digits, 8);
+    std::memcpy(&high, digits + 4, 8);
+    if constexpr (std::endian::native == std::endian::big) {
+        return static_cast<std::uint32_t>(readChunkGeneric(digits, 8, 10));
+    }
+    // Each 16-bit lane holds a digit; combine neighbours: lanes 0 and 2 then hold 10 d0 + d1
+    // and 10 d2 + d3.
+    auto four = [](std::uint64_t lanes) {
+        lanes -= 0x0030003000300030u;
+        lanes = lanes * 10 + (lanes >> 16);
+        return static_cast<std::uint32_t>((lanes & 0xFFFF) * 100 + ((lanes >> 32) & 0xFFFF));
+    };
+    return four(low) * 10000 + four(high);
+}
+
 }  // namespace
 
 unsigned digitValue(char16_t c) {
     return c < kDigitValues.size() ? kDigitValues[c] : kInvalidDigit;
+}
+
+bool allDigitsOf(std::u16string_view text, unsigned base) {
+    // Arithmetic instead of a table lookup so that the compiler checks 8 characters per vector
+    // instruction; the branch per character with a table took a third of the time of a
+    // 1000-digit conversion.
+    const unsigned decimals = base < 10 ? base : 10, letters = base < 10 ? 0 : base - 10;
+    unsigned bad = 0;
+    for (const char16_t c : text) {
+        const std::uint16_t decimal = static_cast<std::uint16_t>(c - u'0');
+        const std::uint16_t letter = static_cast<std::uint16_t>((c | 0x20) - u'a');
+        bad |=
+            static_cast<unsigned>(decimal >= decimals) & static_cast<unsigned>(letter >= letters);
+    }
+    return bad == 0;
 }
 
 unsigned bitsPerDigit(unsigned base) {
@@ -134,13 +191,14 @@ Chunk limbChunk(unsigned base) {
 }
 
 Limb readChunk(const char16_t* digits, std::size_t count, unsigned base) {
-    Limb value = 0;
-    if (base <= 10) {
-        for (std::size_t i = 0; i < count; ++i) value = value * base + (digits[i] - u'0');
-    } else {
-        for (std::size_t i = 0; i < count; ++i) value = value * base + kDigitValues[digits[i]];
+    if (base == 10 && count >= 8) {
+        // Two independent halves, then one multiply-add to join them.
+        Limb value = readChunkGeneric(digits, count % 8, 10);
+        for (std::size_t i = count % 8; i < count; i += 8)
+            value = value * 100000000 + readEightDecimal(digits + i);
+        return value;
     }
-    return value;
+    return readChunkGeneric(digits, count, base);
 }
 
 void readChunks(std::u16string_view digits, unsigned base, unsigned chunkDigits, Limb* out) {
@@ -182,9 +240,15 @@ std::u16string writeBinaryLimbs(const Limb* limbs, std::size_t n, unsigned bits)
     char16_t* const last = out.data() + count - 1;
     if (bits == 4) {
         // A limb is exactly 16 hex digits: no digit straddles two limbs.
-        for (std::size_t digit = 0; digit < count; ++digit)
-            last[-static_cast<std::ptrdiff_t>(digit)] =
-                kDigitChars[(limbs[digit / 16] >> (4 * (digit % 16))) & 15];
+        char16_t* p = out.data() + count;
+        for (std::size_t i = 0; i + 1 < n; ++i) {
+            Limb v = limbs[i];
+            for (int pair = 0; pair < 8; ++pair, v >>= 8) {
+                p -= 2;
+                std::memcpy(p, &kHexPairs[2 * (v & 0xFF)], 2 * sizeof(char16_t));
+            }
+        }
+        for (Limb v = limbs[n - 1]; p != out.data(); v >>= 4) *--p = kDigitChars[v & 15];
         return out;
     }
     for (std::size_t digit = 0; digit < count; ++digit) {

@@ -17,6 +17,9 @@ inline constexpr unsigned kInvalidDigit = 0xFF;
 // Value of the digit c (0-9, A-Z, a-z), or kInvalidDigit.
 unsigned digitValue(char16_t c);
 
+// Whether every character of text is a digit (either case) of base, 2 <= base <= 36.
+bool allDigitsOf(std::u16string_view text, unsigned base);
+
 // log2(base) for the bases that are powers of two, 0 for the others.
 unsigned bitsPerDigit(unsigned base);
 

@@ -55,11 +55,12 @@ public:
         const Limb qlo = estimate.lo + lo;
         Limb qhi = estimate.hi + hi + 1 + (qlo < lo ? 1 : 0);
         Limb r = lo - qhi * normal_;
-        if (r > qlo) {
-            --qhi;
-            r += normal_;
-        }
-        if (r >= normal_) {
+        // Taken about half the time on random limbs: a mispredicted branch here cost 30% of
+        // the decimal multiplication, the mask costs two instructions.
+        const Limb over = Limb{0} - static_cast<Limb>(r > qlo);
+        qhi += over;
+        r += normal_ & over;
+        if (r >= normal_) {  // rare
             ++qhi;
             r -= normal_;
         }

@@ -1,6 +1,7 @@
 // ConvertBase next to GMP (mpz_set_str + mpz_get_str) and, for values that fit 64 bits,
 // std::from_chars + std::to_chars, on the same numerals. Prints the median of each and the
 // ratios at the end. Without --benchmark_repetitions it takes medians of 5 repetitions.
+// The table uses CPU time: the machine is shared, and wall time counts the other processes' turns.
 
 #include <benchmark/benchmark.h>
 #include <gmp.h>
@@ -139,9 +140,9 @@ public:
             if (run.error_occurred) continue;
             const std::string name = run.run_name.str();
             if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")
-                medians[name] = run.GetAdjustedRealTime();
+                medians[name] = run.GetAdjustedCPUTime();
             else if (run.run_type == Run::RT_Iteration && run.repetitions <= 1)
-                medians[name] = run.GetAdjustedRealTime();
+                medians[name] = run.GetAdjustedCPUTime();
         }
         ConsoleReporter::ReportRuns(runs);
     }

@@ -117,6 +117,33 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"to base 37", u"1", 10, 37, u""}, Case{"to base 255", u"1", 10, 255, u""}),
     caseName);
 
+// Each character in turn, at every position of a numeral long enough that the digit check runs
+// over several vector blocks and a tail: accepted exactly when it is a digit of the base. The
+// neighbours of the digit and letter ranges and characters whose low byte is a digit are the
+// ones a range check by arithmetic can get wrong.
+TEST(ConvertBaseValidation, EachCharacterAtEveryPositionIsCheckedAgainstTheBase) {
+    std::u16string characters;
+    for (char16_t c = 0; c < 128; ++c) characters.push_back(c);
+    for (char16_t c :
+         {0x130, 0x131, 0x141, 0x161, 0x17A, 0x230, 0x3039, 0xFF10, 0xFF21, 0xFF41, 0xD800, 0xFFFF})
+        characters.push_back(c);
+    for (int base : {2, 9, 10, 11, 16, 35, 36}) {
+        for (const char16_t c : characters) {
+            int value = -1;
+            if (c >= u'0' && c <= u'9') value = c - u'0';
+            if (c >= u'A' && c <= u'Z') value = c - u'A' + 10;
+            if (c >= u'a' && c <= u'z') value = c - u'a' + 10;
+            const bool digit = value >= 0 && value < base;
+            for (std::size_t at : {0, 1, 7, 8, 15, 16, 17, 33, 40}) {
+                std::u16string number(41, u'1');
+                number[at] = c;
+                EXPECT_EQ(convert(number, base, base).empty(), !digit)
+                    << "base " << base << " character " << static_cast<int>(c) << " at " << at;
+            }
+        }
+    }
+}
+
 // Every pair of bases, every value below a few thousand, against the naive reference.
 TEST(ConvertBaseExhaustive, SmallValuesInEveryBasePair) {
     for (int from = 2; from <= 36; ++from) {

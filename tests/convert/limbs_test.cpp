@@ -93,6 +93,32 @@ TEST(MultiplyAddSmall, CarriesThroughEveryLimb) {
     }
 }
 
+// q d + r must give back hi:lo with r < d; the quotient correction steps are taken only for
+// some dividends, so the table holds the extremes of both halves for divisors with and without
+// the top bit set.
+TEST(Divisor, QuotientAndRemainderGiveBackTheDividend) {
+    const Limb max = ~Limb{0};
+    for (Limb d :
+         {Limb{1}, Limb{3}, Limb{10}, Limb{36}, Limb{1} << 63, max, max - 1,
+          Limb{10000000000000000000u}, Limb{4738381338321616896u}, Limb{12157665459056928801u}}) {
+        const Divisor divisor(d);
+        std::mt19937_64 rng(d);
+        std::vector<std::pair<Limb, Limb>> dividends = {
+            {0, 0}, {0, d - 1}, {0, d}, {0, max}, {d - 1, 0}, {d - 1, max}, {d / 2, d / 2}};
+        for (int i = 0; i < 200; ++i) dividends.push_back({rng() % d, rng()});
+        for (auto [hi, lo] : dividends) {
+            Limb r = max;
+            const Limb q = divisor.divide(hi, lo, r);
+            const Wide p = mulWide(q, d);
+            const Limb low = p.lo + r;
+            const Limb high = p.hi + (low < r ? 1 : 0);
+            EXPECT_LT(r, d) << d << " " << hi << ":" << lo;
+            EXPECT_EQ(low, lo) << d << " " << hi << ":" << lo;
+            EXPECT_EQ(high, hi) << d << " " << hi << ":" << lo;
+        }
+    }
+}
+
 TEST(AddSubtract, CarryAndBorrowRunToTheTop) {
     for (const RadixCase& c : radixCases()) {
         Limbs r(4, c.top);
