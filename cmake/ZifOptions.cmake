@@ -3,6 +3,12 @@ option(ZIF_PORTABLE_ARITHMETIC
     "Use the portable 64x64->128 multiply even where the compiler offers a 128-bit type" OFF)
 option(ZIF_BUILD_BENCHMARKS "Build the benchmarks in bench/" OFF)
 option(ZIF_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+# The Qt window is the Linux front-end; a Windows build uses its own.
+if(WIN32)
+    option(ZIF_BUILD_QT "Build the Qt window (qt/)" OFF)
+else()
+    option(ZIF_BUILD_QT "Build the Qt window (qt/)" ON)
+endif()
 
 string(LENGTH "${PROJECT_VERSION_MINOR}" _zif_minor_length)
 if(_zif_minor_length EQUAL 1)
