@@ -17,7 +17,6 @@ namespace {
 QLabel* makeLabel(const char* caption, const TwipRect& where, QWidget* parent) {
     auto* label = new QLabel(QString::fromUtf8(caption), parent);
     label->setGeometry(toPixels(where));
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return label;
 }
 
