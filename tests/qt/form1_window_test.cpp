@@ -15,6 +15,7 @@
 #include "convert/convert_base.h"
 #include "qt/application.h"
 #include "qt/form1_window.h"
+#include "qt/line_edit_field.h"
 
 using zif::qt::Application;
 using zif::qt::FieldEdit;
@@ -83,6 +84,10 @@ private slots:
     void contextMenuIsGerman();
     void overlongPasteShowsPlaceholder_data();
     void overlongPasteShowsPlaceholder();
+    void fieldKeepsEveryCodeUnit_data();
+    void fieldKeepsEveryCodeUnit();
+    void fieldSelection_data();
+    void fieldSelection();
     void geometry_data();
     void geometry();
     void windowFrame();
@@ -449,6 +454,52 @@ void Form1WindowTest::overlongPasteShowsPlaceholder() {
     QCOMPARE(other->placeholderText(), placeholder);
     QCOMPARE(other->text().isEmpty(), !placeholder.isEmpty());
     QVERIFY(reports_.isEmpty());
+}
+
+void Form1WindowTest::fieldKeepsEveryCodeUnit_data() {
+    QTest::addColumn<QString>("name");
+    QTest::newRow("byte order mark first") << "bom";
+    QTest::newRow("unpaired high surrogate") << "high";
+    QTest::newRow("unpaired low surrogate") << "low";
+    QTest::newRow("pair and umlaut") << "pair";
+}
+
+void Form1WindowTest::fieldKeepsEveryCodeUnit() {
+    QFETCH(QString, name);
+    const std::u16string text = name == "bom"    ? u"\uFEFF12"
+                                : name == "high" ? std::u16string(u"1") + char16_t(0xD800) + u"2"
+                                : name == "low"  ? std::u16string(1, char16_t(0xDC00)) + u"ff"
+                                                 : u"\U0001F600\u00DCberlauf";
+    zif::qt::LineEditField field(*window_->text2());
+    field.SetText(text);
+    QCOMPARE(window_->text2()->text().size(), qsizetype(text.size()));
+    QVERIFY(field.Text() == text);
+    field.SetPlaceholder(text);
+    QCOMPARE(window_->text2()->placeholderText().toStdU16String(), text);
+}
+
+void Form1WindowTest::fieldSelection_data() {
+    QTest::addColumn<int>("start");
+    QTest::addColumn<int>("length");
+    QTest::addColumn<QString>("selected");
+    QTest::addColumn<int>("caret");
+
+    QTest::newRow("whole text") << 0 << 4 << "1000" << 4;
+    QTest::newRow("middle") << 1 << 2 << "00" << 3;
+    QTest::newRow("length past the end") << 2 << 99 << "00" << 4;
+    QTest::newRow("start past the end") << 99 << 3 << "" << 4;
+    QTest::newRow("caret only") << 1 << 0 << "" << 1;
+}
+
+void Form1WindowTest::fieldSelection() {
+    QFETCH(int, start);
+    QFETCH(int, length);
+    zif::qt::LineEditField field(*window_->text1());
+    field.SetText(u"1000");
+    field.SetSelStart(std::size_t(start));
+    field.SetSelLength(std::size_t(length));
+    QTEST(window_->text1()->selectedText(), "selected");
+    QTEST(window_->text1()->cursorPosition(), "caret");
 }
 
 void Form1WindowTest::geometry_data() {
