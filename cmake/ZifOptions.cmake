@@ -4,6 +4,12 @@ option(ZIF_PORTABLE_ARITHMETIC
 option(ZIF_BUILD_BENCHMARKS "Build the benchmarks in bench/" OFF)
 option(ZIF_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
 option(ZIF_BUILD_FUZZERS "Build the libFuzzer targets in fuzz/ (clang only)" OFF)
+# The Qt window is the Linux front-end; a Windows build uses its own.
+if(WIN32)
+    option(ZIF_BUILD_QT "Build the Qt window (qt/)" OFF)
+else()
+    option(ZIF_BUILD_QT "Build the Qt window (qt/)" ON)
+endif()
 
 string(LENGTH "${PROJECT_VERSION_MINOR}" _zif_minor_length)
 if(_zif_minor_length EQUAL 1)

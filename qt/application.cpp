@@ -1,0 +1,72 @@
+#include "qt/application.h"
+
+#include <QLibraryInfo>
+#include <QMessageBox>
+#include <QThread>
+
+#include "app/error_report.h"
+#include "app/version.h"
+
+namespace zif::qt {
+
+Application::Application(int& argc, char** argv)
+    : QApplication(argc, argv), reporter_(&Application::showMessageBox) {
+    setApplicationName(QString::fromUtf8(kApplicationName));
+    setApplicationDisplayName(QString::fromUtf8(kDisplayName));
+    setApplicationVersion(QString::fromUtf8(kDisplayVersion));
+    // The fields' context menus and Qt's standard dialogs speak German like the rest.
+    if (qtTranslator_.load(QStringLiteral("qtbase_de"),
+                           QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        installTranslator(&qtTranslator_);
+    } else {
+        qWarning("German Qt translation (qtbase_de) not found; Qt's own texts stay English");
+    }
+}
+
+int Application::run() {
+    ending_ = false;
+    const int code = exec();
+    ending_ = false;
+    return code;
+}
+
+bool Application::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (...) {
+        fail(std::current_exception());
+        return true;
+    }
+}
+
+void Application::fail(std::exception_ptr error) {
+    // Events that arrive while the report is on screen or the loop is ending may fail again;
+    // the user hears of the first error only.
+    if (reporting_ || ending_) return;
+    const ErrorReport report = describeError(error);
+    reporting_ = true;
+    reporter_(QString::fromUtf8(kErrorCaption), QString::fromStdString(reportText(report)));
+    reporting_ = false;
+    if (QThread::currentThread()->loopLevel() > 0) {
+        ending_ = true;
+        exit(kErrorExitCode);
+    }
+}
+
+void Application::setReporter(Reporter reporter) {
+    reporter_ = reporter ? std::move(reporter) : Reporter(&Application::showMessageBox);
+}
+
+void Application::showMessageBox(const QString& caption, const QString& text) {
+    QMessageBox::critical(activeWindow(), caption, text);
+}
+
+void reportUncaught(std::exception_ptr error) {
+    if (auto* app = qobject_cast<Application*>(QCoreApplication::instance())) {
+        app->fail(error);
+    } else {
+        std::rethrow_exception(error);
+    }
+}
+
+}  // namespace zif::qt

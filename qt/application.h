@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QApplication>
+#include <QString>
+#include <QTranslator>
+#include <exception>
+#include <functional>
+
+namespace zif::qt {
+
+// The application shell: names and version, German texts for Qt's own widgets and dialogs,
+// and the last stop for any error that no handler caught.
+class Application : public QApplication {
+    Q_OBJECT
+
+public:
+    // Shows the report of an uncaught error to the user and returns once it is dismissed.
+    using Reporter = std::function<void(const QString& caption, const QString& text)>;
+
+    static constexpr int kErrorExitCode = 1;
+
+    Application(int& argc, char** argv);
+
+    // Runs the event loop until the window is closed (0) or an error ended it (kErrorExitCode).
+    int run();
+
+    // Reports the error with the same words on every front-end, then ends the event loop with
+    // kErrorExitCode. Outside an event loop only the report is made; the caller ends.
+    void fail(std::exception_ptr error);
+
+    // Replaces the modal message box, e.g. to look at the report without a person to close it;
+    // an empty reporter brings the box back.
+    void setReporter(Reporter reporter);
+
+    bool notify(QObject* receiver, QEvent* event) override;
+
+private:
+    static void showMessageBox(const QString& caption, const QString& text);
+
+    QTranslator qtTranslator_;
+    Reporter reporter_;
+    bool reporting_ = false;
+    bool ending_ = false;
+};
+
+// For code called from Qt's event delivery: hands the error to the running Application.
+void reportUncaught(std::exception_ptr error);
+
+}  // namespace zif::qt

@@ -1,0 +1,63 @@
+#include "qt/form1_window.h"
+
+#include <QFont>
+#include <QScreen>
+#include <QStyle>
+
+#include "app/version.h"
+
+namespace zif::qt {
+
+QRect toPixels(const TwipRect& twips) {
+    return QRect(twips.left / kTwipsPerPixel, twips.top / kTwipsPerPixel,
+                 twips.width / kTwipsPerPixel, twips.height / kTwipsPerPixel);
+}
+
+namespace {
+QLabel* makeLabel(const char* caption, const TwipRect& where, QWidget* parent) {
+    auto* label = new QLabel(QString::fromUtf8(caption), parent);
+    label->setGeometry(toPixels(where));
+    return label;
+}
+
+FieldEdit* makeField(const char* accessibleName, const TwipRect& where, QWidget* parent) {
+    auto* field = new FieldEdit(parent);
+    field->setGeometry(toPixels(where));
+    field->setAccessibleName(QString::fromUtf8(accessibleName));
+    return field;
+}
+}  // namespace
+
+Form1Window::Form1Window(QWidget* parent)
+    : QWidget(parent),
+      label1_(makeLabel("Dez:", kLabel1, this)),
+      text1_(makeField("Dez", kText1, this)),
+      label2_(makeLabel("Hex:", kLabel2, this)),
+      text2_(makeField("Hex", kText2, this)),
+      field1_(*text1_),
+      field2_(*text2_),
+      form_(field1_, field2_) {
+    setWindowTitle(QString::fromUtf8(kDisplayName));
+    QFont smaller = font();
+    smaller.setPointSize(kFontPointSize);
+    setFont(smaller);
+
+    label1_->setBuddy(text1_);
+    label2_->setBuddy(text2_);
+    setTabOrder(text1_, text2_);
+
+    text1_->setKeyUpHandler([this] { form_.Text1_KeyUp(); });
+    text2_->setKeyUpHandler([this] { form_.Text2_KeyUp(); });
+    text1_->setGotFocusHandler([this] { form_.Text1_GotFocus(); });
+    text2_->setGotFocusHandler([this] { form_.Text2_GotFocus(); });
+
+    const QSize client = toPixels(kClientArea).size();
+    setFixedSize(client);
+    if (const QScreen* where = screen()) {
+        setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, client,
+                                        where->availableGeometry()));
+    }
+    text1_->setFocus();
+}
+
+}  // namespace zif::qt

@@ -1,0 +1,16 @@
+#include <exception>
+
+#include "qt/application.h"
+#include "qt/form1_window.h"
+
+int main(int argc, char* argv[]) {
+    zif::qt::Application app(argc, argv);
+    try {
+        zif::qt::Form1Window window;
+        window.show();
+        return app.run();
+    } catch (...) {
+        app.fail(std::current_exception());
+        return zif::qt::Application::kErrorExitCode;
+    }
+}
