@@ -1,5 +1,6 @@
 #include "qt/application.h"
 
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QMessageBox>
 #include <QThread>
@@ -14,6 +15,9 @@ Application::Application(int& argc, char** argv)
     setApplicationName(QString::fromUtf8(kApplicationName));
     setApplicationDisplayName(QString::fromUtf8(kDisplayName));
     setApplicationVersion(QString::fromUtf8(kDisplayVersion));
+    setDesktopFileName(QStringLiteral("org.zifwandler.ZifWandler"));
+    // The six images of the Windows icon group, so title bar and task switcher pick a size.
+    setWindowIcon(QIcon(QStringLiteral(":/zifwandler.ico")));
     // The fields' context menus and Qt's standard dialogs speak German like the rest.
     if (qtTranslator_.load(QStringLiteral("qtbase_de"),
                            QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {

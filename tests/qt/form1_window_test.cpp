@@ -536,6 +536,12 @@ void Form1WindowTest::windowFrame() {
     QCOMPARE(QApplication::applicationName(), "ZifWandler");
     QCOMPARE(QApplication::applicationDisplayName(), "ZIF-Wandler");
     QCOMPARE(QApplication::applicationVersion(), "1.02");
+    // The window carries the program's icon in the three sizes of the icon file.
+    const QIcon icon = window_->windowIcon();
+    QVERIFY(!icon.isNull());
+    for (const QSize size : {QSize(16, 16), QSize(32, 32), QSize(48, 48)}) {
+        QVERIFY2(icon.availableSizes().contains(size), qPrintable(QString::number(size.width())));
+    }
 }
 
 void Form1WindowTest::tabOrderAndAccessibility() {
