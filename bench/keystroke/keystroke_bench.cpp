@@ -43,6 +43,7 @@ struct Medians {
 };
 std::map<std::string, Medians> medians;
 std::vector<std::string> order;
+bool failed = false;  // a field held a wrong text, or the focus went astray
 
 enum class Direction { DecimalToHex, HexToDecimal };
 enum class Action { Type, Release, Arrow, Paint };
@@ -110,6 +111,7 @@ void runCase(benchmark::State& state, const std::string& name, Direction directi
     source->setFocus(Qt::OtherFocusReason);
     QApplication::processEvents();
     if (QApplication::focusWidget() != source) {
+        failed = true;
         state.SkipWithError("the source field did not get the focus");
         return;
     }
@@ -161,6 +163,7 @@ void runCase(benchmark::State& state, const std::string& name, Direction directi
         // The repaint of both fields, outside the clock but for "paint".
         QApplication::processEvents();
         if (target->text() != expected[state01]) {
+            failed = true;
             state.SkipWithError("the other field does not hold the conversion");
             break;
         }
@@ -235,5 +238,5 @@ int main(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks();
     printTable();
     benchmark::Shutdown();
-    return 0;
+    return failed ? 1 : 0;
 }
