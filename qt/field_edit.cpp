@@ -1,6 +1,7 @@
 #include "qt/field_edit.h"
 
 #include <QFocusEvent>
+#include <QFont>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <exception>
@@ -12,6 +13,9 @@ namespace zif::qt {
 
 FieldEdit::FieldEdit(QWidget* parent) : QLineEdit(parent) {
     setMaxLength(std::numeric_limits<int>::max());
+    QFont plain;
+    plain.setStyleStrategy(QFont::PreferNoShaping);
+    setFont(plain);
 }
 
 // Qt's widget code is built without exception support, so nothing may unwind through it:
