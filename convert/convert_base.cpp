@@ -187,6 +187,8 @@ std::u16string ConvertBase(std::u16string_view Number, std::uint8_t FromBase, st
         const detail::ShortValue value = detail::readShort(Number, FromBase);
         if (!value.valid) return {};
         if (value.fits) return detail::writeValue(value.value, ToBase);
+        // Checked already, and a value past 64 bits in this many digits has no leading zero.
+        return convertLarge(Number, FromBase, ToBase);
     }
 
     if (!detail::allDigitsOf(Number, FromBase)) return {};
