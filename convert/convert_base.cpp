@@ -181,13 +181,21 @@ std::u16string ConvertBase(std::u16string_view Number, std::uint8_t FromBase, st
     if (Number.empty() || FromBase < 2 || FromBase > 36 || ToBase < 2 || ToBase > 36) return {};
     if (Number.size() > kMaxNumeralLength) throw RuntimeError(kOverflowError, kOverflowDescription);
 
+    // Values that fit 64 bits need no limbs and allocate only the result.
+    const detail::Chunk chunk = detail::limbChunk(FromBase);
+    if (Number.size() <= chunk.digits + 1) {
+        const detail::ShortValue value = detail::readShort(Number, FromBase);
+        if (!value.valid) return {};
+        if (value.fits) return detail::writeValue(value.value, ToBase);
+        // Checked already, and a value past 64 bits in this many digits has no leading zero.
+        return convertLarge(Number, FromBase, ToBase);
+    }
+
     if (!detail::allDigitsOf(Number, FromBase)) return {};
     const std::size_t firstSignificant = Number.find_first_not_of(u'0');
     if (firstSignificant == std::u16string_view::npos) return u"0";
     const std::u16string_view digits = Number.substr(firstSignificant);
 
-    // Values that fit 64 bits need no limbs and allocate only the result.
-    const detail::Chunk chunk = detail::limbChunk(FromBase);
     if (digits.size() <= chunk.digits)
         return detail::writeValue(detail::readChunk(digits.data(), digits.size(), FromBase),
                                   ToBase);

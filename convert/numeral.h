@@ -4,7 +4,11 @@
 // expects numerals that have been checked (only digits of their base, no leading zeros unless
 // noted) and writes upper-case digits.
 
+#include <array>
+#include <bit>
 #include <cstddef>
+#include <cstdint>
+#include <iterator>
 #include <string>
 #include <string_view>
 
@@ -14,24 +18,69 @@ namespace zif::detail {
 
 inline constexpr unsigned kInvalidDigit = 0xFF;
 
+inline constexpr char16_t kDigitChars[] = u"0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+static_assert(std::size(kDigitChars) == 36 + 1);
+
+// Digit values by ASCII code, kInvalidDigit for characters that are no digit.
+inline constexpr std::array<std::uint8_t, 128> kDigitValues = [] {
+    std::array<std::uint8_t, 128> values{};
+    values.fill(kInvalidDigit);
+    for (unsigned v = 0; v < 36; ++v) {
+        values[kDigitChars[v]] = static_cast<std::uint8_t>(v);
+        if (v >= 10) values[kDigitChars[v] - u'A' + u'a'] = static_cast<std::uint8_t>(v);
+    }
+    return values;
+}();
+
 // Value of the digit c (0-9, A-Z, a-z), or kInvalidDigit.
-unsigned digitValue(char16_t c);
+inline unsigned digitValue(char16_t c) {
+    return c < kDigitValues.size() ? kDigitValues[c] : kInvalidDigit;
+}
 
 // Whether every character of text is a digit (either case) of base, 2 <= base <= 36.
 bool allDigitsOf(std::u16string_view text, unsigned base);
 
-// log2(base) for the bases that are powers of two, 0 for the others.
-unsigned bitsPerDigit(unsigned base);
+// log2(base) for the bases that are powers of two, 0 for the others. Not std::has_single_bit:
+// without a popcount instruction in the target it becomes a library call.
+inline unsigned bitsPerDigit(unsigned base) {
+    return (base & (base - 1)) == 0 ? static_cast<unsigned>(std::countr_zero(base)) : 0;
+}
 
 // The most digits of `base` whose every value fits one 64-bit limb, and base to that power.
 struct Chunk {
     unsigned digits;
     Limb power;
 };
-Chunk limbChunk(unsigned base);
+
+inline constexpr std::array<Chunk, 37> kChunks = [] {
+    std::array<Chunk, 37> chunks{};
+    for (unsigned base = 2; base <= 36; ++base) {
+        Chunk chunk{0, 1};
+        while (chunk.power <= ~Limb{0} / base) {
+            chunk.power *= base;
+            ++chunk.digits;
+        }
+        chunks[base] = chunk;
+    }
+    return chunks;
+}();
+static_assert(kChunks[10].digits == 19 && kChunks[16].digits == 15);
+
+inline Chunk limbChunk(unsigned base) {
+    return kChunks[base];
+}
 
 // Value of the digits (at most limbChunk(base).digits of them).
 Limb readChunk(const char16_t* digits, std::size_t count, unsigned base);
+
+// A numeral short enough that its value may fit one limb: at most limbChunk(base).digits + 1
+// characters, leading zeros allowed, not yet checked.
+struct ShortValue {
+    Limb value;
+    bool valid;  // only digits of the base
+    bool fits;   // the value fits 64 bits (value is meaningful only then)
+};
+ShortValue readShort(std::u16string_view text, unsigned base);
 
 // Splits the digits into chunks of `chunkDigits` counted from the right (the leftmost chunk may
 // be shorter) and stores their values, least significant chunk first, in out.

@@ -202,6 +202,75 @@ TEST(ConvertBaseLimbEdges, NeighboursOfPowersOfTwo) {
     }
 }
 
+// Numerals of up to one limb's digits and one more take a path of their own: check each
+// character at each position of every length there, in every base.
+TEST(ConvertBaseValidation, ShortNumeralsCheckEveryCharacter) {
+    const std::u16string bad = {u'/', u':', u'@', u'[', u'`', u'{', u' ', 0x130, 0xFF10, 0xD800};
+    for (int base = 2; base <= 36; ++base) {
+        const std::size_t longest = base == 2 ? 65 : base <= 16 ? 21 : 14;
+        for (std::size_t length = 1; length <= longest; ++length) {
+            for (std::size_t at = 0; at < length; ++at) {
+                const char16_t top = base <= 10 ? static_cast<char16_t>(u'0' + base - 1)
+                                                : static_cast<char16_t>(u'a' + base - 11);
+                std::u16string number(length, u'1');
+                number[at] = top;
+                ASSERT_EQ(convert(number, base, 10), referenceConvert(number, base, 10))
+                    << "base " << base << " length " << length << " at " << at;
+                number[at] = static_cast<char16_t>(base <= 10 ? u'0' + base : u'A' + base - 10);
+                if (base < 36) {
+                    ASSERT_EQ(convert(number, base, 10), u"") << "base " << base;
+                }
+                for (const char16_t c : bad) {
+                    number[at] = c;
+                    ASSERT_EQ(convert(number, base, 16), u"")
+                        << "base " << base << " character " << static_cast<int>(c) << " at " << at;
+                }
+            }
+        }
+    }
+}
+
+// 2^64 - 1, 2^64 and 2^64 + 1 in every base, with and without leading zeros, into every base:
+// the first fits one limb, the others overflow it by the last digit read.
+TEST(ConvertBaseLimbEdges, AroundTwoToThe64InEveryBasePair) {
+    const std::u16string ones(64, u'1');
+    const std::u16string power = numeral(u"1", 64, u'0');
+    const std::u16string powerPlusOne = numeral(u"1", 63, u'0').append(u"1");
+    for (int from = 2; from <= 36; ++from) {
+        for (const std::u16string& binary : {ones, power, powerPlusOne}) {
+            const std::u16string source = referenceConvert(binary, 2, from);
+            for (const std::u16string& written : {source, numeral(u"0", 0, u'0').append(source),
+                                                  numeral(u"00", 0, u'0').append(source)}) {
+                for (int to = 2; to <= 36; ++to) {
+                    ASSERT_EQ(convert(written, from, to), referenceConvert(binary, 2, to))
+                        << "from " << from << " to " << to << " length " << written.size();
+                }
+            }
+        }
+    }
+}
+
+// The result is made at its final length, counted beforehand: values at every change of the
+// digit count, b^k - 1 and b^k, for every target base up to 2^64.
+TEST(ConvertBaseLimbEdges, EveryDigitCountOfOneLimb) {
+    for (int to = 2; to <= 36; ++to) {
+        const char16_t top =
+            to <= 10 ? static_cast<char16_t>(u'0' + to - 1) : static_cast<char16_t>(u'A' + to - 11);
+        for (std::size_t digits = 1; digits <= 64; ++digits) {
+            const std::u16string largest(digits, top);  // to^digits - 1
+            const std::u16string decimal = referenceConvert(largest, to, 10);
+            if (decimal.size() > 20 || (decimal.size() == 20 && decimal > u"18446744073709551615"))
+                break;
+            const std::u16string next = numeral(u"1", digits, u'0');  // to^digits
+            EXPECT_EQ(convert(decimal, 10, to), largest) << "to " << to << " digits " << digits;
+            EXPECT_EQ(convert(referenceConvert(next, to, 10), 10, to), next)
+                << "to " << to << " digits " << digits + 1;
+            EXPECT_EQ(convert(referenceConvert(largest, to, 16), 16, to), largest)
+                << "to " << to << " digits " << digits;
+        }
+    }
+}
+
 // Values a double cannot hold: 2 * 10^308 and beyond must convert exactly, not overflow.
 TEST(ConvertBaseBeyondDouble, ConvertsExactly) {
     const std::u16string twoE308 = numeral(u"2", 308, u'0');
