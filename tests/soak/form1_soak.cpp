@@ -220,7 +220,7 @@ private:
     void convertOnRelease();
     void moveCaret(const Key& key, bool right, bool extend);
     void deleteCharacter(const Key& key, bool before);
-    void check(bool converted);
+    void check();
     void checkField(int number);
     [[noreturn]] void fail(const std::string& what);
     void note(std::string what);
@@ -386,7 +386,7 @@ void Soak::releaseKey(const Key& key) {
     }
     ++releases_;
     convertOnRelease();
-    check(true);
+    check();
 }
 
 void Soak::convertOnRelease() {
@@ -457,7 +457,7 @@ void Soak::pasteFromContextMenu(const QString& clip) {
     menu->close();
     QCoreApplication::processEvents();
     if (enabled) model(focus_).replaceSelection(clip);
-    check(false);
+    check();
 }
 
 void Soak::moveCaret(const Key& key, bool right, bool extend) {
@@ -519,11 +519,10 @@ void Soak::deleteCharacter(const Key& key, bool before) {
     releaseKey(key);
 }
 
-void Soak::check(bool converted) {
+void Soak::check() {
     if (QApplication::focusWidget() != edit(focus_)) fail("the focus is not where it should be");
     checkField(1);
     checkField(2);
-    (void)converted;
 }
 
 void Soak::checkField(int number) {
