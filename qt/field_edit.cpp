@@ -4,6 +4,8 @@
 #include <QFont>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <algorithm>
+#include <cstdlib>
 #include <exception>
 #include <limits>
 
@@ -11,11 +13,40 @@
 
 namespace zif::qt {
 
+namespace {
+// QLineEdit keeps an undo step of about 16 bytes per character typed, pasted or deleted, for as
+// long as the field lives: a pasted megabyte, cleared again, holds 32 MB. Past this many edited
+// characters the history goes, so that repeated big pastes cannot grow the program without end.
+constexpr qsizetype kUndoHistoryLimit = 65536;
+}  // namespace
+
 FieldEdit::FieldEdit(QWidget* parent) : QLineEdit(parent) {
     setMaxLength(std::numeric_limits<int>::max());
     QFont plain;
     plain.setStyleStrategy(QFont::PreferNoShaping);
     setFont(plain);
+    connect(this, &QLineEdit::textEdited, this, [this](const QString& text) {
+        edited_ += std::max<qsizetype>(1, std::abs(text.size() - lastLength_));
+        lastLength_ = text.size();
+    });
+    connect(this, &QLineEdit::textChanged, this,
+            [this](const QString& text) { lastLength_ = text.size(); });
+}
+
+// Setting the text clears the history; caret and selection are put back as they were.
+void FieldEdit::dropUndoHistory() {
+    edited_ = 0;
+    const int caret = cursorPosition();
+    const int start = selectionStart();
+    const int length = int(selectedText().size());
+    setText(text());
+    if (start < 0) {
+        setCursorPosition(caret);
+    } else if (caret == start) {
+        setSelection(start + length, -length);
+    } else {
+        setSelection(start, length);
+    }
 }
 
 // Qt's widget code is built without exception support, so nothing may unwind through it:
@@ -35,6 +66,7 @@ void FieldEdit::keyPressEvent(QKeyEvent* event) {
 }
 
 void FieldEdit::keyReleaseEvent(QKeyEvent* event) {
+    if (edited_ > kUndoHistoryLimit) dropUndoHistory();
     QLineEdit::keyReleaseEvent(event);
     event->accept();
     run(keyUp_);

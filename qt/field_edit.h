@@ -30,6 +30,7 @@ protected:
 
 private:
     static void run(const Handler& handler);
+    void dropUndoHistory();
 
     Handler keyUp_;
     Handler gotFocus_;
@@ -37,6 +38,9 @@ private:
     bool focusedByClick_ = false;
     // That press is held: the selection made on focus stays until the button is released.
     bool holdSelection_ = false;
+    // UTF-16 units inserted or removed by the user since the undo history was last dropped.
+    qsizetype edited_ = 0;
+    qsizetype lastLength_ = 0;
 };
 
 }  // namespace zif::qt
