@@ -1,19 +1,4 @@
-# Cross-compiles for 64-bit Windows with Debian's mingw-w64. The posix thread model gives
-# std::thread, std::call_once and thread-safe function-local statics.
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR AMD64)
-
+# Cross-compiles for 64-bit Windows with Debian's mingw-w64 (the build the tests run under wine64).
 set(ZIF_MINGW_TRIPLET x86_64-w64-mingw32)
-set(CMAKE_C_COMPILER ${ZIF_MINGW_TRIPLET}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${ZIF_MINGW_TRIPLET}-g++-posix)
-set(CMAKE_RC_COMPILER ${ZIF_MINGW_TRIPLET}-windres)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${ZIF_MINGW_TRIPLET})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-# One self-contained executable: libstdc++, libgcc and winpthread are linked in.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
-set(CMAKE_EXE_LINKER_FLAGS_RELEASE_INIT "-s")
+set(CMAKE_SYSTEM_PROCESSOR AMD64)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64.cmake)
