@@ -64,6 +64,10 @@ struct Plan {
     std::size_t leafChunks;  // up to this many chunks are joined one by one
     // powers[j] = chunkPower^(2^j) in the radix, without zero limbs on top.
     std::vector<std::vector<Limb>> powers;
+    // A power of an even base in binary limbs ends in zero limbs (10^(19 2^j) in 2^(19 2^j)
+    // in a third of them): powerDigits[j] = powers[j] without them, lowZeros[j] their number.
+    std::vector<std::vector<Limb>> powerDigits;
+    std::vector<std::size_t> lowZeros;
 };
 
 // Joining one chunk at a time costs a radix division per limb for a non-binary radix, and only
@@ -102,14 +106,17 @@ void build(const Plan& plan, const Limb* chunks, std::size_t count, Limb* value,
     Limb* highValue = arena.take(high);
     build(plan, chunks + low, high, highValue, arena);
     const std::size_t highLimbs = detail::significantLimbs(highValue, high);
-    const std::vector<Limb>& power = plan.powers[static_cast<std::size_t>(std::countr_zero(low))];
+    const auto j = static_cast<std::size_t>(std::countr_zero(low));
+    const std::vector<Limb>& power = plan.powerDigits[j];
+    const std::size_t zeros = plan.lowZeros[j];
     std::fill(value + low, value + count, Limb{0});
     if (highLimbs > 1 || highValue[0] != 0) {
+        // Multiplying by the power's zero limbs is left out: the product is added above them.
         Limb* product = arena.take(highLimbs + power.size());
         detail::multiply(plan.radix, product, highValue, highLimbs, power.data(), power.size(),
                          arena.take(detail::multiplyScratch(std::max(highLimbs, power.size()))));
-        [[maybe_unused]] const Limb carry =
-            detail::addInto(plan.radix, value, count, product, highLimbs + power.size());
+        [[maybe_unused]] const Limb carry = detail::addInto(
+            plan.radix, value + zeros, count - zeros, product, highLimbs + power.size());
         assert(carry == 0);
     }
     arena.release(mark);
@@ -121,6 +128,8 @@ Plan makePlan(unsigned from, unsigned to) {
               0,
               1,
               binary ? kLeafChunksBinary : kLeafChunksPower,
+              {},
+              {},
               {}};
     // Every chunk must stay below the radix.
     const Limb limit = binary ? ~Limb{0} : plan.radix.base() - 1;
@@ -138,6 +147,13 @@ Plan makePlan(unsigned from, unsigned to) {
                          last.size(), scratch.data());
         square.resize(detail::significantLimbs(square.data(), square.size()));
         plan.powers.push_back(std::move(square));
+    }
+    for (const std::vector<Limb>& power : plan.powers) {
+        std::size_t zeros = 0;
+        while (power[zeros] == 0) ++zeros;
+        plan.lowZeros.push_back(zeros);
+        plan.powerDigits.emplace_back(power.begin() + static_cast<std::ptrdiff_t>(zeros),
+                                      power.end());
     }
     return plan;
 }

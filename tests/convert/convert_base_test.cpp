@@ -184,6 +184,36 @@ TEST(ConvertBaseRandom, RoundTripGivesCanonicalForm) {
     }
 }
 
+// Powers of an even base end in zero limbs in binary radix, which the joining of long numerals
+// leaves out of the products. Lengths reach every level of the joining tree; the residues of
+// the result are compared with those of the source, and all-maximum digits carry everywhere.
+TEST(ConvertBaseLength, EvenBasesIntoPowerOfTwoBasesAtEveryLength) {
+    std::mt19937_64 rng(1208);
+    for (int from : {6, 10, 12, 14, 20, 26, 34, 36}) {
+        for (int to : {2, 16, 32}) {
+            for (std::size_t length : {80, 300, 700, 1500, 4000, 9000, 32767}) {
+                if (length == 32767 && from != 10) continue;
+                for (bool allMax : {false, true}) {
+                    const std::u16string source =
+                        allMax
+                            ? std::u16string(
+                                  length,
+                                  u"0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ"[static_cast<std::size_t>(
+                                      from - 1)])
+                            : std::u16string(u"1").append(randomNumeral(rng, from, length - 1));
+                    const std::u16string result = convert(source, from, to);
+                    ASSERT_FALSE(result.empty());
+                    EXPECT_NE(result.front(), u'0');
+                    for (std::uint64_t prime : {4294967291u, 2147483647u})
+                        ASSERT_EQ(residue(result, to, prime), residue(source, from, prime))
+                            << "from " << from << " to " << to << " length " << length
+                            << (allMax ? " all max" : "") << " mod " << prime;
+                }
+            }
+        }
+    }
+}
+
 // Values just around powers of two that are limb boundaries, in both directions.
 TEST(ConvertBaseLimbEdges, NeighboursOfPowersOfTwo) {
     for (int exponent : {31, 32, 33, 63, 64, 65, 127, 128, 129, 191, 192, 255, 256, 1024}) {

@@ -66,10 +66,41 @@ TEST(Multiply, KaratsubaAgreesWithSchoolbook) {
     }
 }
 
+// Toom-3 around its crossover and far above it: balanced, just balanced enough to cut both
+// operands into three (the smaller one a little above two thirds of the larger), and too
+// unbalanced for it, with random limbs, all-maximum limbs (every evaluation and interpolation
+// step carries or borrows) and operands with long zero runs (zero middle coefficients).
+TEST(Multiply, Toom3AgreesWithSchoolbook) {
+    std::mt19937_64 rng(7);
+    for (const RadixCase& c : radixCases()) {
+        if (!c.radix.isBinary()) continue;  // Toom-3 serves binary limbs only
+        const std::size_t t = kToom3ThresholdBinary;
+        const std::vector<std::pair<std::size_t, std::size_t>> sizes = {
+            {t - 1, t - 1},         {t, t},         {t + 1, t + 1},    {t + 2, t},
+            {t + 3, t + 2},         {3 * t / 2, t}, {3 * t, 3 * t},    {3 * t + 1, 2 * t + 2},
+            {3 * t + 2, 2 * t + 1}, {2 * t, t},     {7 * t, 7 * t - 5}};
+        for (auto [na, nb] : sizes) {
+            for (int kind = 0; kind < 3; ++kind) {
+                Limbs a = kind == 1 ? Limbs(na, c.top) : randomLimbs(rng, na, c.top);
+                Limbs b = kind == 1 ? Limbs(nb, c.top) : randomLimbs(rng, nb, c.top);
+                if (kind == 2) {
+                    std::fill(a.begin() + na / 3, a.begin() + 2 * na / 3, 0);
+                    std::fill(b.begin(), b.begin() + nb / 2, 0);
+                }
+                ASSERT_EQ(karatsuba(c.radix, a, b), schoolbook(c.radix, a, b))
+                    << c.name << " " << na << "x" << nb << " kind " << kind;
+                ASSERT_EQ(karatsuba(c.radix, b, a), schoolbook(c.radix, a, b))
+                    << c.name << " " << nb << "x" << na << " kind " << kind;
+            }
+        }
+    }
+}
+
 // (B^n - 1)^2 = B^2n - 2 B^n + 1: limbs 1, 0..., B - 2, B - 1...
 TEST(Multiply, SquareOfAllMaxLimbsHasKnownLimbs) {
     for (const RadixCase& c : radixCases()) {
-        for (std::size_t n : {std::size_t{1}, std::size_t{2}, std::size_t{40}, std::size_t{130}}) {
+        for (std::size_t n : {std::size_t{1}, std::size_t{2}, std::size_t{40}, std::size_t{130},
+                              std::size_t{700}}) {
             Limbs expected(2 * n, 0);
             expected[0] = 1;
             expected[n] = c.top - 1;
