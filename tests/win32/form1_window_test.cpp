@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <new>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -619,6 +620,75 @@ void reportShowsGermanMessageBox() {
     }
 }
 
+// Which error the EDIT controls created while the hook below is set raise on WM_APP.
+enum class Injected { outOfMemory, unknown };
+Injected injected = Injected::outOfMemory;
+
+LRESULT CALLBACK failingEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                 DWORD_PTR) {
+    if (message != WM_APP) return DefSubclassProc(edit, message, wParam, lParam);
+    return guard(
+        []() -> LRESULT {
+            if (injected == Injected::outOfMemory) throw std::bad_alloc();
+            throw 42;
+        },
+        0);
+}
+
+// Fits the program's fields, as they are created, with a handler that fails.
+LRESULT CALLBACK injectFailingEdits(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_CREATEWND) {
+        HWND created = reinterpret_cast<HWND>(wParam);
+        wchar_t className[16] = {};
+        GetClassNameW(created, className, 16);
+        if (lstrcmpiW(className, L"Edit") == 0) SetWindowSubclass(created, failingEditProc, 77, 0);
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// The whole program, failing inside a field's handler: the German report, then a non-zero exit.
+void errorInRunningProgramIsReportedAndEndsIt() {
+    const struct {
+        const char* name;
+        Injected what;
+        std::wstring text;
+    } cases[] = {{"out of memory", Injected::outOfMemory,
+                  L"Laufzeitfehler '7':\n\nNicht gen\u00FCgend Speicher"},
+                 {"anything else", Injected::unknown, L"Laufzeitfehler '51':\n\nInterner Fehler"}};
+    for (const auto& c : cases) {
+        injected = c.what;
+        HHOOK hook = SetWindowsHookExW(WH_CBT, injectFailingEdits, nullptr, GetCurrentThreadId());
+        std::wstring seen;
+        std::atomic<bool> reported{false};
+        std::thread user([&] {
+            HWND form = waitForWindow(L"ZifWandler.Form1", L"ZIF-Wandler", GetCurrentProcessId());
+            if (form == nullptr) return;
+            // The window exists a moment before its fields do.
+            HWND edit = nullptr;
+            for (int tries = 0; tries < 200 && edit == nullptr; ++tries) {
+                edit = FindWindowExW(form, nullptr, L"Edit", nullptr);
+                if (edit == nullptr) Sleep(10);
+            }
+            PostMessageW(edit, WM_APP, 0, 0);
+            HWND box = waitForWindow(L"#32770", L"ZifWandler", GetCurrentProcessId());
+            if (box == nullptr) {
+                PostMessageW(form, WM_CLOSE, 0, 0);  // no report: end the program anyway
+                return;
+            }
+            reported = true;
+            EnumChildWindows(box, collectReportText, reinterpret_cast<LPARAM>(&seen));
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
+        });
+        const int exitCode = runApplication(GetModuleHandleW(nullptr), SW_SHOWNORMAL);
+        user.join();
+        UnhookWindowsHookEx(hook);
+        CHECK_EQ_IN(c.name, reported.load(), true);
+        CHECK_EQ_IN(c.name, seen, c.text);
+        CHECK(exitCode != 0);
+        CHECK_EQ_IN(c.name, FindWindowW(L"ZifWandler.Form1", nullptr), HWND{nullptr});
+    }
+}
+
 void closingTheWindowEndsTheApplicationWithZero() {
     std::thread closer([] {
         HWND form = waitForWindow(L"ZifWandler.Form1", L"ZIF-Wandler", GetCurrentProcessId());
@@ -690,6 +760,8 @@ int wmain(int argc, wchar_t** argv) {
         {"an error in a handler ends the message loop", errorInHandlerEndsTheLoop},
         {"an error in a field handler stays out of user32", errorInFieldHandlerStaysOutOfUser32},
         {"the report is a German message box", reportShowsGermanMessageBox},
+        {"an error in the running program is reported, then it ends",
+         errorInRunningProgramIsReportedAndEndsIt},
         {"closing the window ends the application with 0",
          closingTheWindowEndsTheApplicationWithZero},
         {"zifwandler.exe exits with 0 when closed", programExitsWithZeroWhenClosed},
