@@ -97,6 +97,14 @@ void BigPasteTest::pasteIsAnsweredWithinAFrame_data() {
     QTest::newRow("hex") << 2;
 }
 
+// A frame is 16 ms; a loaded test machine gets twice that, and the sanitizers' own checks of
+// every access to a megabyte four times as much again.
+#ifdef ZIF_SANITIZED_BUILD
+constexpr qint64 kAnswerBudgetNs = 128'000'000;
+#else
+constexpr qint64 kAnswerBudgetNs = 32'000'000;
+#endif
+
 void BigPasteTest::pasteIsAnsweredWithinAFrame() {
     QFETCH(int, source);
     if (source == 2) key(QEvent::KeyPress, Qt::Key_Tab);
@@ -108,15 +116,14 @@ void BigPasteTest::pasteIsAnsweredWithinAFrame() {
     key(QEvent::KeyPress, Qt::Key_V, Qt::ControlModifier);
     QCOMPARE(field(source)->text().size(), kMegabyte);
     QCOMPARE(other->text(), QStringLiteral("12"));
-    // Qt's own frame budget is 16 ms; a loaded test machine gets twice that.
     const qint64 answered = releaseNs(Qt::Key_V, Qt::ControlModifier);
     QCOMPARE(other->text(), QString());
     QCOMPARE(other->placeholderText(), kOverflowPlaceholder);
-    QVERIFY2(answered < 32'000'000, qPrintable(QString::number(double(answered) / 1e6)));
+    QVERIFY2(answered < kAnswerBudgetNs, qPrintable(QString::number(double(answered) / 1e6)));
 
     // Releases that change nothing are answered from the last conversion.
     const qint64 again = releaseNs(Qt::Key_End);
-    QVERIFY2(again < 32'000'000, qPrintable(QString::number(double(again) / 1e6)));
+    QVERIFY2(again < kAnswerBudgetNs, qPrintable(QString::number(double(again) / 1e6)));
     QCOMPARE(field(source)->text().size(), kMegabyte);
     QVERIFY(reports_.isEmpty());
 }
