@@ -78,6 +78,20 @@ LRESULT CALLBACK EditField::subclassProc(HWND edit, UINT message, WPARAM wParam,
     return reinterpret_cast<EditField*>(self)->handle(message, wParam, lParam);
 }
 
+// The control handles the message first (a focus gain places the caret, a key release ends
+// its own work), then the window's handler runs.
+LRESULT EditField::afterDefault(UINT message, WPARAM wParam, LPARAM lParam,
+                                const std::function<void()>& handler) {
+    const LRESULT result = DefSubclassProc(edit_, message, wParam, lParam);
+    guard(
+        [&handler] {
+            handler();
+            return LRESULT{0};
+        },
+        0);
+    return result;
+}
+
 LRESULT EditField::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_LBUTTONDOWN:
@@ -88,27 +102,11 @@ LRESULT EditField::handle(UINT message, WPARAM wParam, LPARAM lParam) {
                 return 0;
             }
             break;
-        case WM_SETFOCUS: {
-            const LRESULT result = DefSubclassProc(edit_, message, wParam, lParam);
-            guard(
-                [this] {
-                    gotFocus_();
-                    return LRESULT{0};
-                },
-                0);
-            return result;
-        }
+        case WM_SETFOCUS:
+            return afterDefault(message, wParam, lParam, gotFocus_);
         case WM_KEYUP:
-        case WM_SYSKEYUP: {
-            const LRESULT result = DefSubclassProc(edit_, message, wParam, lParam);
-            guard(
-                [this] {
-                    keyUp_();
-                    return LRESULT{0};
-                },
-                0);
-            return result;
-        }
+        case WM_SYSKEYUP:
+            return afterDefault(message, wParam, lParam, keyUp_);
         default:
             break;
     }

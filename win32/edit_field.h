@@ -30,6 +30,8 @@ private:
     static LRESULT CALLBACK subclassProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam,
                                          UINT_PTR id, DWORD_PTR self);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT afterDefault(UINT message, WPARAM wParam, LPARAM lParam,
+                         const std::function<void()>& handler);
 
     HWND edit_;
     std::function<void()> gotFocus_;
