@@ -197,6 +197,15 @@ std::u16string ConvertBase(std::u16string_view Number, std::uint8_t FromBase, st
     if (Number.empty() || FromBase < 2 || FromBase > 36 || ToBase < 2 || ToBase > 36) return {};
     if (Number.size() > kMaxNumeralLength) throw RuntimeError(kOverflowError, kOverflowDescription);
 
+    // A single digit, as when the first key is typed: no parsing, and one character out unless
+    // the digit is past the target base.
+    if (Number.size() == 1) {
+        const unsigned digit = detail::digitValue(Number[0]);
+        if (digit >= FromBase) return {};
+        if (digit < ToBase) return std::u16string(1, detail::kDigitChars[digit]);
+        return detail::writeValue(digit, ToBase);
+    }
+
     // Values that fit 64 bits need no limbs and allocate only the result.
     const detail::Chunk chunk = detail::limbChunk(FromBase);
     if (Number.size() <= chunk.digits + 1) {

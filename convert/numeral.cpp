@@ -34,14 +34,32 @@ constexpr std::array<char16_t, 512> makeHexPairs() {
 constexpr auto kHexPairs = makeHexPairs();
 
 // A 64-bit hardware divide by a run-time base takes 14-45 cycles on x86-64; the reciprocal
-// takes two multiplies.
-const Divisor& baseDivisor(unsigned base) {
-    static const std::vector<Divisor> divisors = [] {
-        std::vector<Divisor> table;
-        for (unsigned b = 0; b <= 36; ++b) table.emplace_back(b < 2 ? 1 : b);
-        return table;
+// takes two multiplies. Dividing by base^2 splits off two digits at a time, and a digit pair
+// (below 36^2) is split by a 16-bit fixed-point reciprocal of the base: pair * ceil(2^16 / base)
+// is off by less than 1296 / 2^16, too little to reach the next multiple of 2^16.
+struct BaseDivisors {
+    Divisor single;
+    Divisor square;
+    std::uint32_t pairReciprocal;
+};
+
+const BaseDivisors& baseDivisors(unsigned base) {
+    static const std::vector<BaseDivisors> table = [] {
+        std::vector<BaseDivisors> divisors;
+        for (unsigned b = 0; b <= 36; ++b) {
+            const unsigned d = b < 2 ? 2 : b;
+            divisors.push_back({Divisor(d), Divisor(Limb{d} * d), (65535 + d) / d});
+        }
+        return divisors;
     }();
-    return divisors[base];
+    return table[base];
+}
+
+// ceil(width / bits) for width <= 64 and bits 1 to 5 without a divide, by the same kind of
+// fixed-point reciprocal: the error stays below 68 / 2^16.
+unsigned digitsForBits(unsigned width, unsigned bits) {
+    static constexpr std::uint32_t kReciprocals[] = {0, 65536, 32768, 21846, 16384, 13108};
+    return ((width + bits - 1) * kReciprocals[bits]) >> 16;
 }
 
 void putPair(char16_t* at, unsigned pair) {
@@ -141,10 +159,19 @@ char16_t* putDigitsBefore(char16_t* end, Limb v, unsigned base) {
             v >>= bits;
         } while (v != 0);
     } else {
-        const Divisor& divisor = baseDivisor(base);
+        const BaseDivisors& divisors = baseDivisors(base);
+        const Limb square = Limb{base} * base;
+        while (v >= square) {
+            Limb pair;
+            v = divisors.square.divide(0, v, pair);
+            const auto high = static_cast<unsigned>((pair * divisors.pairReciprocal) >> 16);
+            p -= 2;
+            p[0] = kDigitChars[high];
+            p[1] = kDigitChars[pair - Limb{high} * base];
+        }
         do {
             Limb digit;
-            v = divisor.divide(0, v, digit);
+            v = divisors.single.divide(0, v, digit);
             *--p = kDigitChars[digit];
         } while (v != 0);
     }
@@ -241,7 +268,15 @@ ShortValue readShort(std::u16string_view text, unsigned base) {
     // Branch-free passes over the few characters; the vectorized check costs more to set up.
     unsigned bad = 0;
     Limb head = 0;
-    if (base == 10) {
+    if (base == 10 && headCount < 8) {
+        for (const char16_t c : text) {
+            const unsigned digit = static_cast<unsigned>(c - u'0');
+            bad |= static_cast<unsigned>(digit >= 10u);
+            head = head * 10 + digit;
+        }
+        if (bad != 0) return {0, false, false};
+        return {head, true, true};
+    } else if (base == 10) {
         for (const char16_t c : text)
             bad |= static_cast<unsigned>(static_cast<unsigned>(c - u'0') >= 10u);
         if (bad != 0) return {0, false, false};
@@ -273,9 +308,17 @@ std::u16string writeValue(Limb value, unsigned base) {
         const unsigned count = decimalDigits(value);
         out.assign(count, u'0');
         putDecimal(out.data(), count, value);
+    } else if (base == 16) {
+        const unsigned count = (static_cast<unsigned>(std::bit_width(value | 1)) + 3) / 4;
+        out.assign(count, u'0');
+        char16_t* p = out.data() + count;
+        for (; p - out.data() >= 2; value >>= 8) {
+            p -= 2;
+            std::memcpy(p, &kHexPairs[2 * (value & 0xFF)], 2 * sizeof(char16_t));
+        }
+        if (p != out.data()) *--p = kDigitChars[value & 15];
     } else if (const unsigned bits = bitsPerDigit(base)) {
-        const unsigned count =
-            value == 0 ? 1 : (static_cast<unsigned>(std::bit_width(value)) + bits - 1) / bits;
+        const unsigned count = digitsForBits(static_cast<unsigned>(std::bit_width(value | 1)), bits);
         out.assign(count, u'0');
         const Limb mask = base - 1;
         for (char16_t* p = out.data() + count; p != out.data(); value >>= bits)
@@ -332,7 +375,7 @@ std::u16string writePowerLimbs(const Limb* limbs, std::size_t n, unsigned base,
         for (std::size_t i = n - 1; i-- > 0; p += 19) putNineteenDecimal(p, limbs[i]);
         return out;
     }
-    const Divisor& divisor = baseDivisor(base);
+    const Divisor& divisor = baseDivisors(base).single;
     for (std::size_t i = n - 1; i-- > 0; p += digitsPerLimb) {
         Limb v = limbs[i];
         for (unsigned d = digitsPerLimb; d-- > 0;) {
