@@ -112,46 +112,6 @@ struct BinaryOps {
         return e;
     }
 #endif
-#ifdef ZIF_HAVE_ADDCARRY
-    // The carry intrinsics keep the carry in the flags: one adc per limb, where the 128-bit
-    // sums above round-trip it through a register (a third of a 700-limb product's time went
-    // to the Karatsuba additions).
-    Limb addN(Limb* r, const Limb* x, const Limb* y, std::size_t n, Limb carry) const {
-        unsigned char c = static_cast<unsigned char>(carry);
-        std::size_t i = 0;
-        auto* out = reinterpret_cast<unsigned long long*>(r);
-        for (; i + 4 <= n; i += 4) {
-            c = _addcarry_u64(c, x[i], y[i], out + i);
-            c = _addcarry_u64(c, x[i + 1], y[i + 1], out + i + 1);
-            c = _addcarry_u64(c, x[i + 2], y[i + 2], out + i + 2);
-            c = _addcarry_u64(c, x[i + 3], y[i + 3], out + i + 3);
-        }
-        for (; i < n; ++i) c = _addcarry_u64(c, x[i], y[i], out + i);
-        return c;
-    }
-    Limb subtractN(Limb* r, const Limb* x, const Limb* y, std::size_t n, Limb borrow) const {
-        unsigned char c = static_cast<unsigned char>(borrow);
-        std::size_t i = 0;
-        auto* out = reinterpret_cast<unsigned long long*>(r);
-        for (; i + 4 <= n; i += 4) {
-            c = _subborrow_u64(c, x[i], y[i], out + i);
-            c = _subborrow_u64(c, x[i + 1], y[i + 1], out + i + 1);
-            c = _subborrow_u64(c, x[i + 2], y[i + 2], out + i + 2);
-            c = _subborrow_u64(c, x[i + 3], y[i + 3], out + i + 3);
-        }
-        for (; i < n; ++i) c = _subborrow_u64(c, x[i], y[i], out + i);
-        return c;
-    }
-#else
-    Limb addN(Limb* r, const Limb* x, const Limb* y, std::size_t n, Limb carry) const {
-        for (std::size_t i = 0; i < n; ++i) r[i] = add(x[i], y[i], carry);
-        return carry;
-    }
-    Limb subtractN(Limb* r, const Limb* x, const Limb* y, std::size_t n, Limb borrow) const {
-        for (std::size_t i = 0; i < n; ++i) r[i] = subtract(x[i], y[i], borrow);
-        return borrow;
-    }
-#endif
     // Takes the column's low limb; the rest carries into the next column.
     Limb reduce(Column& column) const {
         const Limb digit = column.l0();
@@ -206,14 +166,6 @@ struct PowerOps {
         borrow = c;
         return a - s + (base & (Limb{0} - c));
     }
-    Limb addN(Limb* r, const Limb* x, const Limb* y, std::size_t n, Limb carry) const {
-        for (std::size_t i = 0; i < n; ++i) r[i] = add(x[i], y[i], carry);
-        return carry;
-    }
-    Limb subtractN(Limb* r, const Limb* x, const Limb* y, std::size_t n, Limb borrow) const {
-        for (std::size_t i = 0; i < n; ++i) r[i] = subtract(x[i], y[i], borrow);
-        return borrow;
-    }
     // The column sum is below (products + 1) * base^2, so its top limb is below base and two
     // 128/64 divisions split it.
     Limb reduce(Column& column) const {
@@ -233,16 +185,64 @@ struct PowerOps {
     }
 };
 
+// r[0, n) = x + y + carry; returns the carry out.
+template <class Ops>
+Limb addN(const Ops& ops, Limb* r, const Limb* x, const Limb* y, std::size_t n, Limb carry) {
+    for (std::size_t i = 0; i < n; ++i) r[i] = ops.add(x[i], y[i], carry);
+    return carry;
+}
+
+// r[0, n) = x - y - borrow; returns the borrow out.
+template <class Ops>
+Limb subtractN(const Ops& ops, Limb* r, const Limb* x, const Limb* y, std::size_t n, Limb borrow) {
+    for (std::size_t i = 0; i < n; ++i) r[i] = ops.subtract(x[i], y[i], borrow);
+    return borrow;
+}
+
+#ifdef ZIF_HAVE_ADDCARRY
+// For binary limbs the carry intrinsics keep the carry in the flags: one adc per limb, where
+// the 128-bit sums of BinaryOps round-trip it through a register (a third of a 700-limb
+// product's time went to the Karatsuba additions).
+template <class Step>
+Limb carryChain(Limb* r, const Limb* x, const Limb* y, std::size_t n, Limb carry, Step step) {
+    auto c = static_cast<unsigned char>(carry);
+    auto* out = reinterpret_cast<unsigned long long*>(r);
+    std::size_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+        c = step(c, x[i], y[i], out + i);
+        c = step(c, x[i + 1], y[i + 1], out + i + 1);
+        c = step(c, x[i + 2], y[i + 2], out + i + 2);
+        c = step(c, x[i + 3], y[i + 3], out + i + 3);
+    }
+    for (; i < n; ++i) c = step(c, x[i], y[i], out + i);
+    return c;
+}
+
+Limb addN(const BinaryOps&, Limb* r, const Limb* x, const Limb* y, std::size_t n, Limb carry) {
+    return carryChain(r, x, y, n, carry, [](unsigned char c, Limb a, Limb b, unsigned long long* s) {
+        return _addcarry_u64(c, a, b, s);
+    });
+}
+
+Limb subtractN(const BinaryOps&, Limb* r, const Limb* x, const Limb* y, std::size_t n,
+               Limb borrow) {
+    return carryChain(r, x, y, n, borrow,
+                      [](unsigned char c, Limb a, Limb b, unsigned long long* d) {
+                          return _subborrow_u64(c, a, b, d);
+                      });
+}
+#endif
+
 template <class Ops>
 Limb addInto(const Ops& ops, Limb* r, std::size_t rn, const Limb* x, std::size_t xn) {
-    Limb carry = ops.addN(r, r, x, xn, 0);
+    Limb carry = addN(ops, r, r, x, xn, 0);
     for (std::size_t i = xn; carry != 0 && i < rn; ++i) r[i] = ops.add(r[i], 0, carry);
     return carry;
 }
 
 template <class Ops>
 Limb subtractFrom(const Ops& ops, Limb* r, std::size_t rn, const Limb* x, std::size_t xn) {
-    Limb borrow = ops.subtractN(r, r, x, xn, 0);
+    Limb borrow = subtractN(ops, r, r, x, xn, 0);
     for (std::size_t i = xn; borrow != 0 && i < rn; ++i) r[i] = ops.subtract(r[i], 0, borrow);
     return borrow;
 }
@@ -250,7 +250,7 @@ Limb subtractFrom(const Ops& ops, Limb* r, std::size_t rn, const Limb* x, std::s
 // r = x + y with xn >= yn; r has xn + 1 limbs.
 template <class Ops>
 void addTo(const Ops& ops, Limb* r, const Limb* x, std::size_t xn, const Limb* y, std::size_t yn) {
-    Limb carry = ops.addN(r, x, y, yn, 0);
+    Limb carry = addN(ops, r, x, y, yn, 0);
     for (std::size_t i = yn; i < xn; ++i) r[i] = ops.add(x[i], 0, carry);
     r[xn] = carry;
 }
