@@ -191,7 +191,55 @@ std::u16string convertLarge(std::u16string_view digits, unsigned from, unsigned 
     return detail::writePowerLimbs(value.data(), n, to, detail::limbChunk(to).digits);
 }
 
+// A canonical numeral of `base` as limbs of the radix it is written from (2^64 for a power of
+// two, base^k otherwise), with a spare limb on top.
+struct NumeralLimbs {
+    Radix radix;
+    unsigned bits;           // log2(base) for a power of two, else 0
+    unsigned digitsPerLimb;  // k, for the other bases
+    std::vector<Limb> limbs;
+};
+
+NumeralLimbs readNumeral(std::u16string_view numeral, unsigned base) {
+    const unsigned bits = detail::bitsPerDigit(base);
+    if (bits != 0) {
+        NumeralLimbs out{Radix::binary(), bits, 0, {}};
+        out.limbs.assign((numeral.size() * bits + 63) / 64 + 1, Limb{0});
+        detail::readBinaryLimbs(numeral, bits, out.limbs.data());
+        return out;
+    }
+    const detail::Chunk chunk = detail::limbChunk(base);
+    NumeralLimbs out{Radix::power(chunk.power), 0, chunk.digits, {}};
+    out.limbs.assign((numeral.size() + chunk.digits - 1) / chunk.digits + 1, Limb{0});
+    detail::readChunks(numeral, base, chunk.digits, out.limbs.data());
+    return out;
+}
+
+std::u16string writeNumeral(const NumeralLimbs& value, unsigned base) {
+    const std::size_t n = detail::significantLimbs(value.limbs.data(), value.limbs.size());
+    if (value.bits != 0) return detail::writeBinaryLimbs(value.limbs.data(), n, value.bits);
+    return detail::writePowerLimbs(value.limbs.data(), n, base, value.digitsPerLimb);
+}
+
 }  // namespace
+
+std::u16string AppendDigit(std::u16string_view Converted, char16_t Digit, std::uint8_t FromBase,
+                           std::uint8_t ToBase) {
+    const unsigned digit = detail::digitValue(Digit);
+    if (digit >= FromBase) return {};
+    NumeralLimbs value = readNumeral(Converted, ToBase);
+    // The spare limb takes the carry.
+    const std::size_t n = value.limbs.size() - 1;
+    value.limbs[n] = detail::multiplyAddSmall(value.radix, value.limbs.data(), n, FromBase, digit);
+    return writeNumeral(value, ToBase);
+}
+
+std::u16string DropLastDigit(std::u16string_view Converted, std::uint8_t FromBase,
+                             std::uint8_t ToBase) {
+    NumeralLimbs value = readNumeral(Converted, ToBase);
+    detail::divideSmall(value.radix, value.limbs.data(), value.limbs.size(), FromBase);
+    return writeNumeral(value, ToBase);
+}
 
 std::u16string ConvertBase(std::u16string_view Number, std::uint8_t FromBase, std::uint8_t ToBase) {
     if (Number.empty() || FromBase < 2 || FromBase > 36 || ToBase < 2 || ToBase > 36) return {};

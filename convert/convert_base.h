@@ -34,4 +34,18 @@ inline constexpr std::size_t kMaxNumeralLength = 32767;
 // kMaxNumeralLength, before any character is looked at. Exact for every accepted numeral.
 std::u16string ConvertBase(std::u16string_view Number, std::uint8_t FromBase, std::uint8_t ToBase);
 
+// A digit typed or erased at the end of a numeral changes its value by one multiply-add or one
+// division, which takes time linear in the length, where a whole conversion does not. Both take
+// `Converted` = ConvertBase(Number, FromBase, ToBase) for a Number that converted to a non-empty
+// numeral, and bases in 2..36.
+//
+// ConvertBase(Number + Digit, FromBase, ToBase): the empty string when Digit is no digit of
+// FromBase. The caller keeps Number + Digit within kMaxNumeralLength.
+std::u16string AppendDigit(std::u16string_view Converted, char16_t Digit, std::uint8_t FromBase,
+                           std::uint8_t ToBase);
+// ConvertBase(Number without its last character, FromBase, ToBase), for Number of two or more
+// characters.
+std::u16string DropLastDigit(std::u16string_view Converted, std::uint8_t FromBase,
+                             std::uint8_t ToBase);
+
 }  // namespace zif

@@ -219,9 +219,10 @@ Limb carryChain(Limb* r, const Limb* x, const Limb* y, std::size_t n, Limb carry
 }
 
 Limb addN(const BinaryOps&, Limb* r, const Limb* x, const Limb* y, std::size_t n, Limb carry) {
-    return carryChain(r, x, y, n, carry, [](unsigned char c, Limb a, Limb b, unsigned long long* s) {
-        return _addcarry_u64(c, a, b, s);
-    });
+    return carryChain(r, x, y, n, carry,
+                      [](unsigned char c, Limb a, Limb b, unsigned long long* s) {
+                          return _addcarry_u64(c, a, b, s);
+                      });
 }
 
 Limb subtractN(const BinaryOps&, Limb* r, const Limb* x, const Limb* y, std::size_t n,
@@ -464,6 +465,22 @@ Limb multiplyAddSmall(const Radix& radix, Limb* v, std::size_t n, Limb factor, L
         for (std::size_t i = 0; i < n; ++i) v[i] = ops.multiplyAdd(v[i], factor, carry);
         return carry;
     });
+}
+
+Limb divideSmall(const Radix& radix, Limb* v, std::size_t n, Limb divisor) {
+    const Divisor by(divisor);
+    Limb remainder = 0;
+    for (std::size_t i = n; i-- > 0;) {
+        // remainder * radix + v[i] < divisor * radix: its high limb stays below the divisor.
+        Wide dividend{remainder, v[i]};
+        if (!radix.isBinary()) {
+            dividend = mulWide(remainder, radix.base());
+            dividend.lo += v[i];
+            dividend.hi += dividend.lo < v[i] ? 1 : 0;
+        }
+        v[i] = by.divide(dividend.hi, dividend.lo, remainder);
+    }
+    return remainder;
 }
 
 Limb addInto(const Radix& radix, Limb* r, std::size_t rn, const Limb* x, std::size_t xn) {

@@ -62,6 +62,10 @@ void multiply(const Radix& radix, Limb* r, const Limb* a, std::size_t na, const 
 // v[0, n) = v * factor + addend; returns the limb carried out. factor and addend below the radix.
 Limb multiplyAddSmall(const Radix& radix, Limb* v, std::size_t n, Limb factor, Limb addend);
 
+// v[0, n) /= divisor, from the top limb down; returns the remainder. divisor below 2^32 and
+// not above the radix.
+Limb divideSmall(const Radix& radix, Limb* v, std::size_t n, Limb divisor);
+
 // r[0, rn) += x[0, xn) with xn <= rn; returns the carry out of r's top limb.
 Limb addInto(const Radix& radix, Limb* r, std::size_t rn, const Limb* x, std::size_t xn);
 

@@ -318,7 +318,8 @@ std::u16string writeValue(Limb value, unsigned base) {
         }
         if (p != out.data()) *--p = kDigitChars[value & 15];
     } else if (const unsigned bits = bitsPerDigit(base)) {
-        const unsigned count = digitsForBits(static_cast<unsigned>(std::bit_width(value | 1)), bits);
+        const unsigned count =
+            digitsForBits(static_cast<unsigned>(std::bit_width(value | 1)), bits);
         out.assign(count, u'0');
         const Limb mask = base - 1;
         for (char16_t* p = out.data() + count; p != out.data(); value >>= bits)

@@ -31,6 +31,20 @@ void Form1::selectAll(Field& field) {
     field.SetSelLength(field.Text().size());
 }
 
+// A digit typed or erased at the end, the usual keystroke, is worked into the last result in
+// time linear in the length; anything else is converted whole.
+std::u16string Form1::convertEdited(const Conversion& last, std::u16string_view text,
+                                    std::uint8_t fromBase, std::uint8_t toBase) {
+    if (last.valid && !last.result.empty() && text.size() <= kMaxNumeralLength) {
+        const std::u16string_view before = last.source;
+        if (text.size() == before.size() + 1 && text.starts_with(before))
+            return AppendDigit(last.result, text.back(), fromBase, toBase);
+        if (before.size() == text.size() + 1 && !text.empty() && before.starts_with(text))
+            return DropLastDigit(last.result, fromBase, toBase);
+    }
+    return ConvertBase(text, fromBase, toBase);
+}
+
 // An over-long numeral is no reason to end the program: the target is emptied and says
 // "Überlauf" as a placeholder. Any other error goes on to the top-level report.
 void Form1::convertInto(const Field& source, std::uint8_t fromBase, Field& target,
@@ -39,7 +53,7 @@ void Form1::convertInto(const Field& source, std::uint8_t fromBase, Field& targe
     if (!last.valid || text != last.source) {
         Conversion fresh;
         try {
-            fresh.result = ConvertBase(text, fromBase, toBase);
+            fresh.result = convertEdited(last, text, fromBase, toBase);
         } catch (const RuntimeError& error) {
             if (error.number() != kOverflowError) throw;
             fresh.overflow = true;

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "window/field.h"
 
@@ -32,6 +33,8 @@ private:
     };
 
     static void selectAll(Field& field);
+    static std::u16string convertEdited(const Conversion& last, std::u16string_view text,
+                                        std::uint8_t fromBase, std::uint8_t toBase);
     static void convertInto(const Field& source, std::uint8_t fromBase, Field& target,
                             std::uint8_t toBase, Conversion& last);
 

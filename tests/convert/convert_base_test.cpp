@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <random>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "tests/convert/reference.h"
 
@@ -181,6 +183,87 @@ TEST(ConvertBaseRandom, RoundTripGivesCanonicalForm) {
         const std::u16string source = randomNumeral(rng, from, length(rng));
         const std::u16string there = convert(source, from, to);
         ASSERT_EQ(convert(there, to, from), canonical(source)) << "from " << from << " to " << to;
+    }
+}
+
+// A digit appended or the last one dropped, worked into the previous result, gives exactly the
+// whole conversion of the new numeral: every base pair, random lengths with and without leading
+// zeros, every digit value at the end (the largest carries most), and lower-case letters.
+TEST(ConvertBaseEdits, AppendAndDropAgreeWithWholeConversion) {
+    std::mt19937_64 rng(1208);
+    std::uniform_int_distribution<std::size_t> length(1, 70);
+    for (int from = 2; from <= 36; ++from) {
+        for (int to = 2; to <= 36; ++to) {
+            for (int round = 0; round < 3; ++round) {
+                std::u16string source = randomNumeral(rng, from, length(rng));
+                if (round == 2) source.insert(0, u"00");
+                const std::u16string converted = convert(source, from, to);
+                const auto f = static_cast<std::uint8_t>(from), t = static_cast<std::uint8_t>(to);
+                for (int digit : {0, 1, from - 1}) {
+                    char16_t c =
+                        static_cast<char16_t>(digit < 10 ? u'0' + digit : u'a' + digit - 10);
+                    ASSERT_EQ(AppendDigit(converted, c, f, t), convert(source + c, from, to))
+                        << "length " << source.size() << " + " << static_cast<int>(c) << " from "
+                        << from << " to " << to;
+                }
+                if (source.size() >= 2) {
+                    ASSERT_EQ(DropLastDigit(converted, f, t),
+                              convert(source.substr(0, source.size() - 1), from, to))
+                        << "from " << from << " to " << to;
+                }
+            }
+        }
+    }
+}
+
+struct EditCase {
+    const char* why;
+    std::u16string number;
+    int from;
+    int to;
+};
+
+// Values where the step crosses a limb or comes to zero, and digits that are none.
+TEST(ConvertBaseEdits, LimbEdgesZeroAndInvalidDigits) {
+    const std::vector<EditCase> cases = {
+        {"zero", u"0", 10, 16},
+        {"leading zeros to zero", u"00", 16, 10},
+        {"2^64 - 1", u"FFFFFFFFFFFFFFFF", 16, 10},
+        {"10^19 - 1", u"9999999999999999999", 10, 16},
+        {"two limbs of nines", numeral(u"", 38, u'9'), 10, 16},
+        {"2^128 - 1 in hex", numeral(u"", 32, u'F'), 16, 10},
+        {"base 36 beyond one limb", numeral(u"", 14, u'Z'), 36, 7}};
+    for (const EditCase& c : cases) {
+        const auto f = static_cast<std::uint8_t>(c.from), t = static_cast<std::uint8_t>(c.to);
+        const std::u16string converted = convert(c.number, c.from, c.to);
+        for (char16_t digit : {u'0', u'1', static_cast<char16_t>(c.from == 10 ? u'9' : u'F')}) {
+            EXPECT_EQ(AppendDigit(converted, digit, f, t), convert(c.number + digit, c.from, c.to))
+                << c.why;
+        }
+        if (c.number.size() >= 2) {
+            EXPECT_EQ(DropLastDigit(converted, f, t),
+                      convert(c.number.substr(0, c.number.size() - 1), c.from, c.to))
+                << c.why;
+        }
+        for (char16_t notDigit : {u':', u'G', u'g', u' ', char16_t{0x0661}, char16_t{0xD800}}) {
+            if (c.from == 36 && (notDigit == u'G' || notDigit == u'g')) continue;
+            EXPECT_EQ(AppendDigit(converted, notDigit, f, t), u"")
+                << c.why << " " << static_cast<int>(notDigit);
+        }
+    }
+}
+
+// The longest numerals, typed to their end and erased again, both ways: the linear steps
+// agree with the divide-and-conquer conversion of the whole.
+TEST(ConvertBaseEdits, LongestNumeralsTypedAndErasedAtTheEnd) {
+    std::mt19937_64 rng(32767);
+    for (auto [from, to] : {std::pair{10, 16}, std::pair{16, 10}}) {
+        const std::u16string full = randomNumeral(rng, from, kMaxNumeralLength);
+        const std::u16string shorter = full.substr(0, full.size() - 1);
+        const auto f = static_cast<std::uint8_t>(from), t = static_cast<std::uint8_t>(to);
+        const std::u16string whole = convert(full, from, to);
+        EXPECT_EQ(AppendDigit(convert(shorter, from, to), full.back(), f, t), whole);
+        EXPECT_EQ(DropLastDigit(whole, f, t), convert(shorter, from, to));
     }
 }
 

@@ -192,6 +192,39 @@ TEST_F(Form1Test, TypingAfterFocusReplacesTheContent) {
     EXPECT_EQ(text2.text, u"9");
 }
 
+// A long numeral pasted, then digits typed and erased at its end and in its middle: after
+// every release the other field holds the whole numeral's conversion, whichever way it was
+// reached.
+TEST_F(Form1Test, EditsOfALongNumeralGiveTheWholeConversion) {
+    const std::u16string pasted = std::u16string(u"8").append(3000, u'9');
+    for (FakeField* source : {&text1, &text2}) {
+        const bool decimal = source == &text1;
+        const std::uint8_t from = decimal ? 10 : 16, to = decimal ? 16 : 10;
+        source->SetText(pasted);
+        releaseKeyIn(*source);
+        auto expectWhole = [&](const char* step) {
+            EXPECT_EQ(other(*source).text, ConvertBase(source->text, from, to)) << step;
+        };
+        expectWhole("pasted");
+        typeInto(*source, u"07");
+        expectWhole("typed at the end");
+        source->backspace();
+        releaseKeyIn(*source);
+        expectWhole("erased at the end");
+        source->SetSelStart(1);
+        source->type(u'1');
+        releaseKeyIn(*source);
+        expectWhole("typed in the middle");
+        source->SetSelStart(source->text.size());
+        source->type(u'x');
+        releaseKeyIn(*source);
+        EXPECT_EQ(other(*source).text, u"") << "not a digit";
+        source->backspace();
+        releaseKeyIn(*source);
+        expectWhole("the wrong character erased");
+    }
+}
+
 TEST_F(Form1Test, OverlongNumeralShowsPlaceholderAndKeepsRunning) {
     typeInto(text1, u"12");
     text1.SetText(std::u16string(kMaxNumeralLength + 1, u'7'));
