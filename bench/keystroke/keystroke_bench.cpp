@@ -231,7 +231,7 @@ void printTable() {
         const Medians& m = found->second;
         const bool informational = name.ends_with("/paint");
         std::printf("%-24s %10.3f %10.3f  %s\n", name.c_str(), m.wall, m.cpu,
-                    informational      ? "-"
+                    informational       ? "-"
                     : m.wall <= kGoalMs ? "met"
                     : m.cpu <= kGoalMs  ? "met (cpu)"
                                         : "MISSED");
