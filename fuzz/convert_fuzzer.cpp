@@ -195,6 +195,17 @@ void check(std::u16string_view number, unsigned from, unsigned to) {
 
     if (expected.size() <= kNaiveLimit && naiveConvert(expected, from, to) != result)
         fail("differs from the naive reference", number, from, to);
+
+    // The last digit typed or erased, worked into the neighbouring result.
+    if (number.size() >= 2) {
+        const auto f = static_cast<std::uint8_t>(from), t = static_cast<std::uint8_t>(to);
+        const std::u16string_view prefix = number.substr(0, number.size() - 1);
+        const std::u16string before = zif::ConvertBase(prefix, f, t);
+        if (zif::AppendDigit(before, number.back(), f, t) != result)
+            fail("appending the last digit differs from the whole conversion", number, from, to);
+        if (zif::DropLastDigit(result, f, t) != before)
+            fail("dropping the last digit differs from the whole conversion", number, from, to);
+    }
 }
 
 struct Input {
