@@ -467,6 +467,21 @@ Limb multiplyAddSmall(const Radix& radix, Limb* v, std::size_t n, Limb factor, L
     });
 }
 
+void combineRows(const Radix& radix, Limb* r, const Limb* factors, std::size_t n, const Limb* rows,
+                 std::size_t stride) {
+    withOps(radix, [&](const auto& ops) {
+        Column carry;
+        for (std::size_t k = 0; k < n; ++k) {
+            Column column;
+            for (std::size_t i = k; i < n; ++i) column.add(factors[i], rows[i * stride + k]);
+            column.merge(carry);
+            r[k] = ops.reduce(column);
+            carry = column;
+        }
+        assert(carry.l0() == 0 && carry.l1() == 0);
+    });
+}
+
 Limb divideSmall(const Radix& radix, Limb* v, std::size_t n, Limb divisor) {
     const Divisor by(divisor);
     Limb remainder = 0;

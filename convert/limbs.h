@@ -62,6 +62,13 @@ void multiply(const Radix& radix, Limb* r, const Limb* a, std::size_t na, const 
 // v[0, n) = v * factor + addend; returns the limb carried out. factor and addend below the radix.
 Limb multiplyAddSmall(const Radix& radix, Limb* v, std::size_t n, Limb factor, Limb addend);
 
+// r[0, n) = the sum of factors[i] * row i for i < n, where row i (at rows + i * stride) has
+// limbs in [0, i] only, like the powers 1, x, x^2... of a number x below the radix. Each limb
+// of the sum is reduced once, where n multiply-adds of one limb by x would reduce every limb
+// n times. The sum must be below radix^n.
+void combineRows(const Radix& radix, Limb* r, const Limb* factors, std::size_t n, const Limb* rows,
+                 std::size_t stride);
+
 // v[0, n) /= divisor, from the top limb down; returns the remainder. divisor below 2^32 and
 // not above the radix.
 Limb divideSmall(const Radix& radix, Limb* v, std::size_t n, Limb divisor);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -121,6 +122,37 @@ TEST(MultiplyAddSmall, CarriesThroughEveryLimb) {
         Limbs w{3, 0};
         EXPECT_EQ(multiplyAddSmall(c.radix, w.data(), w.size(), 7, 1), 0u) << c.name;
         EXPECT_EQ(w, (Limbs{22, 0})) << c.name;
+    }
+}
+
+// Chunks times the powers of x, summed a column at a time, against Horner's rule one chunk at a
+// time; the largest x and chunks make every column carry.
+TEST(CombineRows, AgreesWithJoiningOneChunkAtATime) {
+    std::mt19937_64 rng(5);
+    for (const RadixCase& c : radixCases()) {
+        for (std::size_t n : {std::size_t{1}, std::size_t{2}, std::size_t{7}, std::size_t{32}}) {
+            for (bool allMax : {false, true}) {
+                const Limb x = allMax ? c.top : randomLimbs(rng, 1, c.top)[0] | 2;
+                const Limbs chunks = allMax ? Limbs(n, x - 1) : randomLimbs(rng, n, x - 1);
+                Limbs rows(n * n, 0);
+                rows[0] = 1;
+                for (std::size_t i = 1; i < n; ++i) {
+                    std::copy(rows.begin() + (i - 1) * n, rows.begin() + (i - 1) * n + i,
+                              rows.begin() + i * n);
+                    rows[i * n + i] = multiplyAddSmall(c.radix, &rows[i * n], i, x, 0);
+                }
+                Limbs horner(n, 0);
+                std::size_t used = 1;
+                horner[0] = chunks[n - 1];
+                for (std::size_t i = n - 1; i-- > 0;) {
+                    const Limb carry = multiplyAddSmall(c.radix, horner.data(), used, x, chunks[i]);
+                    if (carry != 0) horner[used++] = carry;
+                }
+                Limbs combined(n);
+                combineRows(c.radix, combined.data(), chunks.data(), n, rows.data(), n);
+                EXPECT_EQ(combined, horner) << c.name << " n=" << n << (allMax ? " all max" : "");
+            }
+        }
     }
 }
 
