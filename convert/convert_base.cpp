@@ -92,7 +92,9 @@ std::size_t buildScratch(const Plan& plan, std::size_t chunks) {
 
 // value[0, count) = the chunks joined: value = sum of chunks[i] * chunkPower^i.
 void build(const Plan& plan, const Limb* chunks, std::size_t count, Limb* value, Arena& arena) {
-    if (count <= plan.leafChunks && !plan.leafPowers.empty()) {
+    // A column sum costs two radix divisions to reduce, a chunk joined one at a time one per
+    // limb so far: the sums pay from five chunks on.
+    if (count <= plan.leafChunks && count >= 5 && !plan.leafPowers.empty()) {
         detail::combineRows(plan.radix, value, chunks, count, plan.leafPowers.data(),
                             plan.leafChunks);
         return;
