@@ -179,11 +179,14 @@ int main(int argc, char** argv) {
     for (char* arg : args)
         repetitionsGiven |= std::string(arg).rfind("--benchmark_repetitions", 0) == 0;
     std::string repetitions = "--benchmark_repetitions=5",
-                aggregates = "--benchmark_report_aggregates_only=true";
+                aggregates = "--benchmark_report_aggregates_only=true",
+                warmup = "--benchmark_min_warmup_time=0.05";
     if (!repetitionsGiven) {
         args.push_back(repetitions.data());
         args.push_back(aggregates.data());
     }
+    // Without a warm-up the first cases ran while the processor was still clocking up.
+    args.insert(args.begin() + 1, warmup.data());
     int count = static_cast<int>(args.size());
     benchmark::Initialize(&count, args.data());
     if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;
