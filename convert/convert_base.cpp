@@ -18,32 +18,30 @@ namespace {
 using detail::Limb;
 using detail::Radix;
 
-// Limbs on the stack for numerals of a few hundred digits, the heap beyond: a heap allocation
-// costs about as much as converting a 40-digit numeral.
-class LimbBuffer {
-public:
-    explicit LimbBuffer(std::size_t n)
-        : heap_(n > kInline ? new Limb[n] : nullptr), data_(heap_ ? heap_.get() : inline_) {}
-    LimbBuffer(const LimbBuffer&) = delete;
-    LimbBuffer& operator=(const LimbBuffer&) = delete;
-
-    Limb* data() { return data_; }
-
-private:
-    static constexpr std::size_t kInline = 32;
-    Limb inline_[kInline];
-    std::unique_ptr<Limb[]> heap_;
-    Limb* data_;
-};
+// Limbs for the conversion under way on this thread, kept from one conversion to the next:
+// handing a few hundred kilobytes back to the system after every long conversion and faulting
+// them in again on the next took a fifth of a 32767-digit conversion. It never holds more than
+// the longest numeral converted so far needed.
+Limb* scratchLimbs(std::size_t n) {
+    thread_local std::unique_ptr<Limb[]> storage;
+    thread_local std::size_t capacity = 0;
+    if (n > capacity) {
+        storage.reset();
+        capacity = 0;
+        storage.reset(new Limb[n]);
+        capacity = n;
+    }
+    return storage.get();
+}
 
 // Scratch limbs taken and given back in stack order.
 class Arena {
 public:
-    explicit Arena(std::size_t n) : storage_(n) {}
+    Arena(Limb* storage, std::size_t size) : storage_(storage), size_(size) {}
 
     Limb* take(std::size_t n) {
-        assert(used_ + n <= storage_.size());
-        Limb* at = storage_.data() + used_;
+        assert(used_ + n <= size_);
+        Limb* at = storage_ + used_;
         used_ += n;
         return at;
     }
@@ -51,7 +49,8 @@ public:
     void release(std::size_t mark) { used_ = mark; }
 
 private:
-    std::vector<Limb> storage_;
+    Limb* storage_;
+    std::size_t size_;
     std::size_t used_ = 0;
 };
 
@@ -197,21 +196,22 @@ std::u16string convertLarge(std::u16string_view digits, unsigned from, unsigned 
     const unsigned fromBits = detail::bitsPerDigit(from), toBits = detail::bitsPerDigit(to);
     if (fromBits != 0 && toBits != 0) {
         const std::size_t n = (digits.size() * fromBits + 63) / 64;
-        LimbBuffer limbs(n);
-        std::fill(limbs.data(), limbs.data() + n, Limb{0});
-        detail::readBinaryLimbs(digits, fromBits, limbs.data());
-        return detail::writeBinaryLimbs(limbs.data(), detail::significantLimbs(limbs.data(), n),
-                                        toBits);
+        Limb* limbs = scratchLimbs(n);
+        std::fill(limbs, limbs + n, Limb{0});
+        detail::readBinaryLimbs(digits, fromBits, limbs);
+        return detail::writeBinaryLimbs(limbs, detail::significantLimbs(limbs, n), toBits);
     }
     const Plan& plan = planFor(from, to);
     const std::size_t count = (digits.size() + plan.chunkDigits - 1) / plan.chunkDigits;
-    LimbBuffer chunks(count), value(count);
-    detail::readChunks(digits, from, plan.chunkDigits, chunks.data());
-    Arena arena(buildScratch(plan, count));
-    build(plan, chunks.data(), count, value.data(), arena);
-    const std::size_t n = detail::significantLimbs(value.data(), count);
-    if (toBits != 0) return detail::writeBinaryLimbs(value.data(), n, toBits);
-    return detail::writePowerLimbs(value.data(), n, to, detail::limbChunk(to).digits);
+    const std::size_t scratch = buildScratch(plan, count);
+    Limb* chunks = scratchLimbs(2 * count + scratch);
+    Limb* value = chunks + count;
+    detail::readChunks(digits, from, plan.chunkDigits, chunks);
+    Arena arena(value + count, scratch);
+    build(plan, chunks, count, value, arena);
+    const std::size_t n = detail::significantLimbs(value, count);
+    if (toBits != 0) return detail::writeBinaryLimbs(value, n, toBits);
+    return detail::writePowerLimbs(value, n, to, detail::limbChunk(to).digits);
 }
 
 // A canonical numeral of `base` as limbs of the radix it is written from (2^64 for a power of
