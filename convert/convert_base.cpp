@@ -50,7 +50,7 @@ public:
 
 private:
     Limb* storage_;
-    std::size_t size_;
+    [[maybe_unused]] std::size_t size_;  // checked by assertions only
     std::size_t used_ = 0;
 };
 
