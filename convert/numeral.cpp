@@ -214,16 +214,17 @@ std::uint32_t readEightDecimal(const char16_t* digits) {
 }  // namespace
 
 bool allDigitsOf(std::u16string_view text, unsigned base) {
-    // Arithmetic instead of a table lookup so that the compiler checks 8 characters per vector
-    // instruction; the branch per character with a table took a third of the time of a
-    // 1000-digit conversion.
-    const unsigned decimals = base < 10 ? base : 10, letters = base < 10 ? 0 : base - 10;
-    unsigned bad = 0;
+    // Arithmetic on 16-bit lanes instead of a table lookup, so that the compiler checks a vector
+    // of characters per instruction: a branch per character with a table took a third of the time
+    // of a 1000-digit conversion, and the same test on int lanes four times as long as this one.
+    const auto decimals = static_cast<std::uint16_t>(base < 10 ? base : 10);
+    const auto letters = static_cast<std::uint16_t>(base < 10 ? 0 : base - 10);
+    std::uint16_t bad = 0;
     for (const char16_t c : text) {
-        const std::uint16_t decimal = static_cast<std::uint16_t>(c - u'0');
-        const std::uint16_t letter = static_cast<std::uint16_t>((c | 0x20) - u'a');
-        bad |=
-            static_cast<unsigned>(decimal >= decimals) & static_cast<unsigned>(letter >= letters);
+        const auto decimal = static_cast<std::uint16_t>(c - u'0');
+        const auto letter = static_cast<std::uint16_t>((c | 0x20) - u'a');
+        bad |= static_cast<std::uint16_t>(static_cast<std::uint16_t>(decimal >= decimals) &
+                                          static_cast<std::uint16_t>(letter >= letters));
     }
     return bad == 0;
 }
