@@ -67,16 +67,17 @@ struct Plan {
     // in a third of them): powerDigits[j] = powers[j] without them, lowZeros[j] their number.
     std::vector<std::vector<Limb>> powerDigits;
     std::vector<std::size_t> lowZeros;
-    // For a non-binary radix: chunkPower^i for i < leafChunks, row i at i * leafChunks.
+    // chunkPower^i for i < leafChunks, row i at i * leafChunks.
     std::vector<Limb> leafPowers;
 };
 
-// Up to this many chunks are joined directly, more by halves. Binary limbs join one chunk at a
-// time, a multiply-add per limb; halving or doubling 16 changed nothing beyond noise. Other
-// radices take the chunks times cached powers of chunkPower, a column at a time, and reduce
-// each limb once (one chunk at a time cost a radix division per limb and chunk: 20% of 16->10
-// at 1000 digits); from 8 to 32 took 16->10 at 1000 digits from 1.03 to 0.75 x GMP, at 8000
-// from 1.15 to 1.01. See bench/convert.
+// Up to this many chunks are joined directly, more by halves: the chunks times cached powers of
+// chunkPower, a column at a time, each limb reduced once. In a non-binary radix one chunk at a
+// time cost a radix division per limb and chunk (20% of 16->10 at 1000 digits); from 8 to 32
+// took 16->10 at 1000 digits from 1.03 to 0.75 x GMP, at 8000 from 1.15 to 1.01. Binary limbs
+// gain less (the columns' products do not wait on a carry, as a chain of multiply-adds does:
+// 10->16 5-10% faster from 40 to 1000 digits), and 32 chunks were slower than 16. See
+// bench/convert.
 constexpr std::size_t kLeafChunksBinary = 16;
 constexpr std::size_t kLeafChunksPower = 32;
 
@@ -92,8 +93,8 @@ std::size_t buildScratch(const Plan& plan, std::size_t chunks) {
 // value[0, count) = the chunks joined: value = sum of chunks[i] * chunkPower^i.
 void build(const Plan& plan, const Limb* chunks, std::size_t count, Limb* value, Arena& arena) {
     // A column sum costs two radix divisions to reduce, a chunk joined one at a time one per
-    // limb so far: the sums pay from five chunks on.
-    if (count <= plan.leafChunks && count >= 5 && !plan.leafPowers.empty()) {
+    // limb so far: the sums pay from five chunks on, in binary limbs from three.
+    if (count <= plan.leafChunks && count >= (plan.radix.isBinary() ? 3 : 5)) {
         detail::combineRows(plan.radix, value, chunks, count, plan.leafPowers.data(),
                             plan.leafChunks);
         return;
@@ -160,15 +161,13 @@ Plan makePlan(unsigned from, unsigned to) {
         square.resize(detail::significantLimbs(square.data(), square.size()));
         plan.powers.push_back(std::move(square));
     }
-    if (!binary) {
-        const std::size_t n = plan.leafChunks;
-        plan.leafPowers.assign(n * n, Limb{0});
-        plan.leafPowers[0] = 1;
-        for (std::size_t i = 1; i < n; ++i) {
-            Limb* row = plan.leafPowers.data() + i * n;
-            std::copy(row - n, row - n + i, row);
-            row[i] = detail::multiplyAddSmall(plan.radix, row, i, plan.chunkPower, 0);
-        }
+    const std::size_t n = plan.leafChunks;
+    plan.leafPowers.assign(n * n, Limb{0});
+    plan.leafPowers[0] = 1;
+    for (std::size_t i = 1; i < n; ++i) {
+        Limb* row = plan.leafPowers.data() + i * n;
+        std::copy(row - n, row - n + i, row);
+        row[i] = detail::multiplyAddSmall(plan.radix, row, i, plan.chunkPower, 0);
     }
     for (const std::vector<Limb>& power : plan.powers) {
         std::size_t zeros = 0;
