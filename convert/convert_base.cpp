@@ -268,11 +268,14 @@ std::u16string ConvertBase(std::u16string_view Number, std::uint8_t FromBase, st
     if (Number.size() > kMaxNumeralLength) throw RuntimeError(kOverflowError, kOverflowDescription);
 
     // A single digit, as when the first key is typed: no parsing, and one character out unless
-    // the digit is past the target base.
+    // the digit is past the target base (two for a letter into decimal).
     if (Number.size() == 1) {
         const unsigned digit = detail::digitValue(Number[0]);
         if (digit >= FromBase) return {};
         if (digit < ToBase) return std::u16string(1, detail::kDigitChars[digit]);
+        if (ToBase == 10)
+            return {static_cast<char16_t>(u'0' + digit / 10),
+                    static_cast<char16_t>(u'0' + digit % 10)};
         return detail::writeValue(digit, ToBase);
     }
 

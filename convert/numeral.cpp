@@ -284,13 +284,18 @@ ShortValue readShort(std::u16string_view text, unsigned base) {
         head = readChunk(text.data(), headCount, 10);
     } else {
         // Checked and read in one pass; invalid digits only spoil a value that is not used.
-        const unsigned bits = bitsPerDigit(base);
-        for (std::size_t i = 0; i < headCount; ++i) {
-            const char16_t c = text[i];
-            const unsigned digit = c < kDigitValues.size() ? kDigitValues[c] : kInvalidDigit;
-            bad |= static_cast<unsigned>(digit >= base);
-            head = bits != 0 ? (head << bits) | digit : head * base + digit;
-        }
+        auto read = [&](auto join) {
+            for (std::size_t i = 0; i < headCount; ++i) {
+                const char16_t c = text[i];
+                const unsigned digit = c < kDigitValues.size() ? kDigitValues[c] : kInvalidDigit;
+                bad |= static_cast<unsigned>(digit >= base);
+                head = join(head, digit);
+            }
+        };
+        if (const unsigned bits = bitsPerDigit(base))
+            read([bits](Limb value, unsigned digit) { return (value << bits) | digit; });
+        else
+            read([base](Limb value, unsigned digit) { return value * base + digit; });
         if (text.size() > headCount) bad |= static_cast<unsigned>(digitValue(text.back()) >= base);
         if (bad != 0) return {0, false, false};
     }
