@@ -34,6 +34,13 @@ inline constexpr std::size_t kMaxNumeralLength = 32767;
 // kMaxNumeralLength, before any character is looked at. Exact for every accepted numeral.
 std::u16string ConvertBase(std::u16string_view Number, std::uint8_t FromBase, std::uint8_t ToBase);
 
+// The same, written into Result in place of its text, like std::to_chars into a caller's buffer:
+// Result's storage is reused, so a numeral that fits 64 bits allocates nothing once Result has
+// room for 64 characters, and repeated long conversions allocate only to grow. Number may view
+// Result itself. On overflow Result is left as it was.
+void ConvertBase(std::u16string_view Number, std::uint8_t FromBase, std::uint8_t ToBase,
+                 std::u16string& Result);
+
 // A digit typed or erased at the end of a numeral changes its value by one multiply-add or one
 // division, which takes time linear in the length, where a whole conversion does not. Both take
 // `Converted` = ConvertBase(Number, FromBase, ToBase) for a Number that converted to a non-empty

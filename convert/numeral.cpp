@@ -305,11 +305,9 @@ ShortValue readShort(std::u16string_view text, unsigned base) {
     return {head * base + last, true, true};
 }
 
-std::u16string writeValue(Limb value, unsigned base) {
-    // One named result, made at its final size and written in place: with a string per branch
-    // the compiler built it aside and copied it out, and the copy's wide load waiting for the
-    // digits' narrow stores doubled the time of a 5-digit conversion.
-    std::u16string out;
+void writeValue(Limb value, unsigned base, std::u16string& out) {
+    // Made at its final size and written in place: built aside and copied, the copy's wide load
+    // waited for the digits' narrow stores, which doubled the time of a 5-digit conversion.
     if (base == 10) {
         const unsigned count = decimalDigits(value);
         out.assign(count, u'0');
@@ -336,15 +334,14 @@ std::u16string writeValue(Limb value, unsigned base) {
         const char16_t* first = putDigitsBefore(end, value, base);
         out.assign(first, static_cast<std::size_t>(end - first));
     }
-    return out;
 }
 
-std::u16string writeBinaryLimbs(const Limb* limbs, std::size_t n, unsigned bits) {
+void writeBinaryLimbs(const Limb* limbs, std::size_t n, unsigned bits, std::u16string& out) {
     const std::size_t totalBits =
         (n - 1) * 64 + static_cast<std::size_t>(std::bit_width(limbs[n - 1]));
     const std::size_t count = totalBits == 0 ? 1 : (totalBits + bits - 1) / bits;
     const Limb mask = (Limb{1} << bits) - 1;
-    std::u16string out(count, u'0');
+    out.assign(count, u'0');
     char16_t* const last = out.data() + count - 1;
     if (bits == 4) {
         // A limb is exactly 16 hex digits: no digit straddles two limbs.
@@ -357,7 +354,7 @@ std::u16string writeBinaryLimbs(const Limb* limbs, std::size_t n, unsigned bits)
             }
         }
         for (Limb v = limbs[n - 1]; p != out.data(); v >>= 4) *--p = kDigitChars[v & 15];
-        return out;
+        return;
     }
     for (std::size_t digit = 0; digit < count; ++digit) {
         const std::size_t bit = digit * bits;
@@ -367,20 +364,19 @@ std::u16string writeBinaryLimbs(const Limb* limbs, std::size_t n, unsigned bits)
         if (offset + bits > 64 && index + 1 < n) value |= limbs[index + 1] << (64 - offset);
         last[-static_cast<std::ptrdiff_t>(digit)] = kDigitChars[value & mask];
     }
-    return out;
 }
 
-std::u16string writePowerLimbs(const Limb* limbs, std::size_t n, unsigned base,
-                               unsigned digitsPerLimb) {
+void writePowerLimbs(const Limb* limbs, std::size_t n, unsigned base, unsigned digitsPerLimb,
+                     std::u16string& out) {
     char16_t head[64];
     char16_t* const headEnd = head + std::size(head);
     const char16_t* headFirst = putDigitsBefore(headEnd, limbs[n - 1], base);
     const std::size_t headCount = static_cast<std::size_t>(headEnd - headFirst);
-    std::u16string out(headCount + (n - 1) * digitsPerLimb, u'0');
+    out.assign(headCount + (n - 1) * digitsPerLimb, u'0');
     char16_t* p = std::copy(headFirst, static_cast<const char16_t*>(headEnd), out.data());
     if (base == 10 && digitsPerLimb == 19) {
         for (std::size_t i = n - 1; i-- > 0; p += 19) putNineteenDecimal(p, limbs[i]);
-        return out;
+        return;
     }
     const Divisor& divisor = baseDivisors(base).single;
     for (std::size_t i = n - 1; i-- > 0; p += digitsPerLimb) {
@@ -391,7 +387,6 @@ std::u16string writePowerLimbs(const Limb* limbs, std::size_t n, unsigned base,
             p[d] = kDigitChars[digit];
         }
     }
-    return out;
 }
 
 }  // namespace zif::detail

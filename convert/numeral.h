@@ -89,14 +89,16 @@ void readChunks(std::u16string_view digits, unsigned base, unsigned chunkDigits,
 // Reads the digits of a base 2^bits into binary limbs; out holds ceil(size * bits / 64) limbs.
 void readBinaryLimbs(std::u16string_view digits, unsigned bits, Limb* out);
 
+// The functions below replace out's text, reusing its storage.
+
 // The numeral of value in base.
-std::u16string writeValue(Limb value, unsigned base);
+void writeValue(Limb value, unsigned base, std::u16string& out);
 
 // The numeral of binary limbs (top limb not zero unless n == 1) in the base 2^bits.
-std::u16string writeBinaryLimbs(const Limb* limbs, std::size_t n, unsigned bits);
+void writeBinaryLimbs(const Limb* limbs, std::size_t n, unsigned bits, std::u16string& out);
 
 // The numeral of limbs of radix base^digitsPerLimb (top limb not zero unless n == 1) in base.
-std::u16string writePowerLimbs(const Limb* limbs, std::size_t n, unsigned base,
-                               unsigned digitsPerLimb);
+void writePowerLimbs(const Limb* limbs, std::size_t n, unsigned base, unsigned digitsPerLimb,
+                     std::u16string& out);
 
 }  // namespace zif::detail

@@ -122,6 +122,11 @@ Outcome run(std::u16string_view number, unsigned from, unsigned to) {
     try {
         outcome.result = zif::ConvertBase(number, static_cast<std::uint8_t>(from),
                                           static_cast<std::uint8_t>(to));
+        // Written in place over what the previous input left, it must be the same.
+        static std::u16string reused;
+        zif::ConvertBase(number, static_cast<std::uint8_t>(from), static_cast<std::uint8_t>(to),
+                         reused);
+        if (reused != outcome.result) fail("in-place result differs", number, from, to);
     } catch (const zif::RuntimeError& error) {
         if (error.number() != zif::kOverflowError ||
             std::strcmp(error.what(), zif::kOverflowDescription) != 0)

@@ -32,8 +32,15 @@ void PrintTo(const Case& c, std::ostream* os) {
     *os << c.why;
 }
 
+// Both forms of ConvertBase, which must agree: the one writing in place gets a stale, longer
+// text to write over.
 std::u16string convert(const std::u16string& number, int from, int to) {
-    return ConvertBase(number, static_cast<std::uint8_t>(from), static_cast<std::uint8_t>(to));
+    const auto fromBase = static_cast<std::uint8_t>(from), toBase = static_cast<std::uint8_t>(to);
+    std::u16string result = ConvertBase(number, fromBase, toBase);
+    std::u16string inPlace(80, u'#');
+    ConvertBase(number, fromBase, toBase, inPlace);
+    EXPECT_EQ(inPlace, result) << "written in place, from " << from << " to " << to;
+    return result;
 }
 
 std::u16string decimal(int value) {
@@ -451,6 +458,70 @@ TEST(ConvertBaseLength, CountsUtf16Units) {
     expectOverflow(emoji, 10, 16);
     emoji.resize(emoji.size() - 2);  // 32766 units: no overflow, just invalid
     EXPECT_EQ(convert(emoji, 10, 16), u"");
+}
+
+// One result string reused from conversion to conversion, as keystroke after keystroke would:
+// lengths go up and down, some numerals are invalid, nothing of an earlier text may remain.
+TEST(ConvertBaseInPlace, ReusedResultCarriesNothingOver) {
+    std::mt19937_64 rng(812);
+    std::uniform_int_distribution<int> base(2, 36);
+    const std::size_t lengths[] = {1, 2, 5, 12, 19, 20, 21, 40, 300, 5000};
+    std::uniform_int_distribution<std::size_t> pick(0, std::size(lengths) - 1);
+    std::u16string result;
+    for (int round = 0; round < 400; ++round) {
+        const int from = base(rng), to = base(rng);
+        std::u16string source = randomNumeral(rng, from, lengths[pick(rng)]);
+        if (round % 7 == 0) source[rng() % source.size()] = u'!';
+        ConvertBase(source, static_cast<std::uint8_t>(from), static_cast<std::uint8_t>(to), result);
+        ASSERT_EQ(result, convert(source, from, to)) << "round " << round;
+    }
+}
+
+TEST(ConvertBaseInPlace, NumberMayViewResult) {
+    const Case cases[] = {
+        {"short", u"255", 10, 16, u"FF"},
+        {"longer result", u"FF", 16, 2, u"11111111"},
+        {"leading zeros", u"000", 10, 2, u"0"},
+        {"invalid", u"12x", 10, 16, u""},
+        {"past 64 bits", u"18446744073709551616", 10, 16, u"10000000000000000"},
+        {"long", numeral(u"1", 3000, u'0'), 16, 2, numeral(u"1", 12000, u'0')},
+    };
+    for (const Case& c : cases) {
+        std::u16string text = c.number;
+        ConvertBase(text, static_cast<std::uint8_t>(c.from), static_cast<std::uint8_t>(c.to), text);
+        EXPECT_EQ(text, c.expected) << c.why;
+    }
+}
+
+TEST(ConvertBaseInPlace, OverflowLeavesResultAsItWas) {
+    std::u16string result = u"ABC";
+    EXPECT_THROW(ConvertBase(std::u16string(kMaxNumeralLength + 1, u'1'), 10, 16, result),
+                 RuntimeError);
+    EXPECT_EQ(result, u"ABC");
+}
+
+// Like std::to_chars: numerals that fit 64 bits are written into the room the caller has.
+TEST(ConvertBaseInPlace, SixtyFourBitNumeralsAllocateNothingOnceResultHasRoom) {
+    const Case cases[] = {
+        {"largest into binary", u"18446744073709551615", 10, 2, std::u16string(64, u'1')},
+        {"largest hex into decimal", u"FFFFFFFFFFFFFFFF", 16, 10, u"18446744073709551615"},
+        {"one digit", u"7", 10, 16, u"7"},
+        {"a letter into decimal", u"z", 36, 10, u"35"},
+        {"base 36 into base 3", u"3W5E11264SGSF", 36, 3,
+         u"11112220022122120101211020120210210211220"},
+        {"invalid", u"1G", 16, 10, u""},
+    };
+    std::u16string result;
+    result.reserve(64);
+    const char16_t* const storage = result.data();
+    const std::size_t capacity = result.capacity();
+    for (const Case& c : cases) {
+        ConvertBase(c.number, static_cast<std::uint8_t>(c.from), static_cast<std::uint8_t>(c.to),
+                    result);
+        EXPECT_EQ(result, c.expected) << c.why;
+        EXPECT_EQ(result.data(), storage) << c.why;
+        EXPECT_EQ(result.capacity(), capacity) << c.why;
+    }
 }
 
 TEST(ConvertBaseLength, BadBasesWinOverLength) {
