@@ -34,12 +34,18 @@ constexpr std::array<char16_t, 512> makeHexPairs() {
 constexpr auto kHexPairs = makeHexPairs();
 
 // A 64-bit hardware divide by a run-time base takes 14-45 cycles on x86-64; the reciprocal
-// takes two multiplies. Dividing by base^2 splits off two digits at a time, and a digit pair
-// (below 36^2) is split by a 16-bit fixed-point reciprocal of the base: pair * ceil(2^16 / base)
-// is off by less than 1296 / 2^16, too little to reach the next multiple of 2^16.
+// takes two multiplies. A value is cut into blocks below 2^32 (base^blockDigits each); in a block
+// a division by base^2 splits off two digits with one multiply (Lemire, Kaser and Kurz, "Faster
+// remainder by direct computation", 2019: floor(x / d) = the high limb of x * (floor((2^64 - 1)
+// / d) + 1) for every x and d below 2^32), and a digit pair (below 36^2) is split by a 16-bit
+// fixed-point reciprocal of the base: pair * ceil(2^16 / base) is off by less than 1296 / 2^16,
+// too little to reach the next multiple of 2^16.
 struct BaseDivisors {
     Divisor single;
-    Divisor square;
+    Divisor block;
+    unsigned blockDigits;
+    std::uint32_t square;
+    Limb squareInverse;
     std::uint32_t pairReciprocal;
 };
 
@@ -48,7 +54,11 @@ const BaseDivisors& baseDivisors(unsigned base) {
         std::vector<BaseDivisors> divisors;
         for (unsigned b = 0; b <= 36; ++b) {
             const unsigned d = b < 2 ? 2 : b;
-            divisors.push_back({Divisor(d), Divisor(Limb{d} * d), (65535 + d) / d});
+            Limb block = 1;
+            unsigned blockDigits = 0;
+            for (; block * d <= 0xFFFFFFFFu; block *= d) ++blockDigits;
+            divisors.push_back({Divisor(d), Divisor(block), blockDigits, d * d,
+                                ~Limb{0} / (Limb{d} * d) + 1, (65535 + d) / d});
         }
         return divisors;
     }();
@@ -136,6 +146,30 @@ void putDecimal(char16_t* at, unsigned count, Limb v) {
         end[-1] = static_cast<char16_t>(u'0' + w);
 }
 
+// Writes the digits of x in base (not a power of two) ending just before `end`, at least
+// `width` of them (leading zeros); returns the first digit's position.
+char16_t* putBlockBefore(char16_t* end, std::uint32_t x, unsigned base, unsigned width) {
+    const BaseDivisors& divisors = baseDivisors(base);
+    char16_t* p = end;
+    auto putPairOf = [&](std::uint32_t pair) {
+        const std::uint32_t high = (pair * divisors.pairReciprocal) >> 16;
+        p -= 2;
+        p[0] = kDigitChars[high];
+        p[1] = kDigitChars[pair - high * base];
+    };
+    while (x >= divisors.square) {
+        const auto q = static_cast<std::uint32_t>(mulWide(divisors.squareInverse, x).hi);
+        putPairOf(x - q * divisors.square);
+        x = q;
+    }
+    if (x >= base)
+        putPairOf(x);
+    else
+        *--p = kDigitChars[x];
+    while (p > end - width) *--p = u'0';
+    return p;
+}
+
 // Writes the digits of v in base, no leading zeros, ending just before `end`; returns the
 // first digit's position.
 char16_t* putDigitsBefore(char16_t* end, Limb v, unsigned base) {
@@ -160,20 +194,12 @@ char16_t* putDigitsBefore(char16_t* end, Limb v, unsigned base) {
         } while (v != 0);
     } else {
         const BaseDivisors& divisors = baseDivisors(base);
-        const Limb square = Limb{base} * base;
-        while (v >= square) {
-            Limb pair;
-            v = divisors.square.divide(0, v, pair);
-            const auto high = static_cast<unsigned>((pair * divisors.pairReciprocal) >> 16);
-            p -= 2;
-            p[0] = kDigitChars[high];
-            p[1] = kDigitChars[pair - Limb{high} * base];
+        while (v > 0xFFFFFFFFu) {
+            Limb block;
+            v = divisors.block.divide(0, v, block);
+            p = putBlockBefore(p, static_cast<std::uint32_t>(block), base, divisors.blockDigits);
         }
-        do {
-            Limb digit;
-            v = divisors.single.divide(0, v, digit);
-            *--p = kDigitChars[digit];
-        } while (v != 0);
+        p = putBlockBefore(p, static_cast<std::uint32_t>(v), base, 0);
     }
     return p;
 }
