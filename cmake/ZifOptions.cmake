@@ -30,6 +30,8 @@ if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
     if(ZIF_SANITIZE)
         target_compile_options(zif_compile_options INTERFACE
             -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+        # The arithmetic's invariants are checked wherever the sanitizers look.
+        target_compile_definitions(zif_compile_options INTERFACE ZIF_CHECKED)
         target_link_options(zif_compile_options INTERFACE -fsanitize=address,undefined)
     endif()
     if(ZIF_BUILD_FUZZERS)

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <cassert>
 #include <memory>
 #include <mutex>
 #include <vector>
 
+#include "convert/check.h"
 #include "convert/limbs.h"
 #include "convert/numeral.h"
 
@@ -26,31 +26,45 @@ Limb* scratchLimbs(std::size_t n) {
     thread_local std::unique_ptr<Limb[]> storage;
     thread_local std::size_t capacity = 0;
     if (n > capacity) {
+        if (storage) ZIF_UNPOISON(storage.get(), capacity * sizeof(Limb));
         storage.reset();
         capacity = 0;
         storage.reset(new Limb[n]);
         capacity = n;
     }
+    // What an earlier, longer conversion left is not this conversion's to touch.
+    ZIF_UNPOISON(storage.get(), n * sizeof(Limb));
+    ZIF_POISON(storage.get() + n, (capacity - n) * sizeof(Limb));
     return storage.get();
 }
 
 // Scratch limbs taken and given back in stack order.
 class Arena {
 public:
-    Arena(Limb* storage, std::size_t size) : storage_(storage), size_(size) {}
+    // Limbs not taken are poisoned, so that a product running past what it took is reported.
+    Arena(Limb* storage, std::size_t size) : storage_(storage), size_(size) {
+        ZIF_POISON(storage_, size_ * sizeof(Limb));
+    }
+    ~Arena() { ZIF_UNPOISON(storage_, size_ * sizeof(Limb)); }
+    Arena(const Arena&) = delete;
+    Arena& operator=(const Arena&) = delete;
 
     Limb* take(std::size_t n) {
-        assert(used_ + n <= size_);
+        ZIF_ASSERT(used_ + n <= size_);
         Limb* at = storage_ + used_;
+        ZIF_UNPOISON(at, n * sizeof(Limb));
         used_ += n;
         return at;
     }
     std::size_t mark() const { return used_; }
-    void release(std::size_t mark) { used_ = mark; }
+    void release(std::size_t mark) {
+        ZIF_POISON(storage_ + mark, (used_ - mark) * sizeof(Limb));
+        used_ = mark;
+    }
 
 private:
     Limb* storage_;
-    [[maybe_unused]] std::size_t size_;  // checked by assertions only
+    std::size_t size_;
     std::size_t used_ = 0;
 };
 
@@ -129,7 +143,7 @@ void build(const Plan& plan, const Limb* chunks, std::size_t count, Limb* value,
                          arena.take(detail::multiplyScratch(std::max(highLimbs, power.size()))));
         [[maybe_unused]] const Limb carry = detail::addInto(
             plan.radix, value + zeros, count - zeros, product, highLimbs + power.size());
-        assert(carry == 0);
+        ZIF_ASSERT(carry == 0);
     }
     arena.release(mark);
 }

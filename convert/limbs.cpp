@@ -1,10 +1,11 @@
 #include "convert/limbs.h"
 
 #include <algorithm>
-#include <cassert>
 #include <cstring>
 #include <type_traits>
 #include <utility>
+
+#include "convert/check.h"
 
 #if defined(ZIF_HAVE_INT128) && defined(__x86_64__)
 #include <x86intrin.h>
@@ -132,7 +133,7 @@ struct BinaryOps {
             v[n - 1] >>= 1;
             return;
         }
-        assert(d == 3);
+        ZIF_ASSERT(d == 3);
         constexpr Limb kInverse3 = 0xAAAAAAAAAAAAAAABu;
         Limb borrow = 0;
         for (std::size_t i = 0; i < n; ++i) {
@@ -141,7 +142,7 @@ struct BinaryOps {
             v[i] = q;
             borrow = mulWide(q, 3).hi + under;
         }
-        assert(borrow == 0);
+        ZIF_ASSERT(borrow == 0);
     }
 };
 
@@ -378,7 +379,7 @@ void toom3(const Ops& ops, Limb* r, const Limb* a, std::size_t na, const Limb* b
         // Limbs of c_j above the product's top are zero.
         [[maybe_unused]] const Limb carry =
             addInto(ops, r + j * k, total - j * k, middle[j - 1], std::min(m, total - j * k));
-        assert(carry == 0);
+        ZIF_ASSERT(carry == 0);
     }
 }
 
@@ -429,7 +430,7 @@ void multiply(const Ops& ops, Limb* r, const Limb* a, std::size_t na, const Limb
     // The difference a0 b1 + a1 b0 ends below r's top; its higher limbs are zero.
     middleLength = std::min(middleLength, na + nb - h);
     [[maybe_unused]] const Limb carry = addInto(ops, r + h, na + nb - h, middle, middleLength);
-    assert(carry == 0);
+    ZIF_ASSERT(carry == 0);
 }
 
 template <class F>
@@ -478,7 +479,7 @@ void combineRows(const Radix& radix, Limb* r, const Limb* factors, std::size_t n
             r[k] = ops.reduce(column);
             carry = column;
         }
-        assert(carry.l0() == 0 && carry.l1() == 0);
+        ZIF_ASSERT(carry.l0() == 0 && carry.l1() == 0);
     });
 }
 
