@@ -6,20 +6,42 @@
 
 namespace zif {
 
-ErrorReport describeError(std::exception_ptr error) {
+std::string_view errorDescription(int number) noexcept {
+    switch (number) {
+        case kOverflowError:
+            return "\xC3\x9C"
+                   "berlauf";  // "Überlauf"
+        case kOutOfMemoryError:
+            return "Nicht gen\xC3\xBCgend Speicher";
+        case kInternalError:
+            return "Interner Fehler";
+        default:
+            return {};
+    }
+}
+
+ErrorReport describeError(std::exception_ptr error) noexcept {
     try {
         if (error) std::rethrow_exception(error);
     } catch (const RuntimeError& runtimeError) {
-        return {runtimeError.number(), runtimeError.what()};
+        const int number = runtimeError.number();
+        if (!errorDescription(number).empty()) return {number, errorDescription(number)};
     } catch (const std::bad_alloc&) {
-        return {kOutOfMemoryError, "Nicht gen\xC3\xBCgend Speicher"};
+        return {kOutOfMemoryError, errorDescription(kOutOfMemoryError)};
     } catch (...) {
     }
-    return {kInternalError, "Interner Fehler"};
+    return {kInternalError, errorDescription(kInternalError)};
 }
 
 std::string reportText(const ErrorReport& report) {
-    return "Laufzeitfehler '" + std::to_string(report.number) + "':\n\n" + report.description;
+    std::string text = "Laufzeitfehler '" + std::to_string(report.number) + "':\n\n";
+    text += report.description;
+    return text;
+}
+
+int exitCodeFor(const ErrorReport& report) noexcept {
+    // A process's exit status keeps only the low eight bits on POSIX.
+    return report.number > 0 && report.number <= 255 ? report.number : 1;
 }
 
 }  // namespace zif

@@ -2,13 +2,14 @@
 
 #include <exception>
 #include <string>
+#include <string_view>
 
 namespace zif {
 
 // What the user is told about an error that no handler caught, before the program ends.
 struct ErrorReport {
     int number;
-    std::string description;  // German, UTF-8
+    std::string_view description;  // German, UTF-8; static text
 };
 
 inline constexpr int kOutOfMemoryError = 7;
@@ -17,11 +18,19 @@ inline constexpr int kInternalError = 51;
 // Caption of the message box that carries the report.
 inline constexpr char kErrorCaption[] = "ZifWandler";
 
-// Maps an exception to its number and German description: RuntimeError keeps its own,
-// std::bad_alloc is 7 "Nicht genügend Speicher", anything else 51 "Interner Fehler".
-ErrorReport describeError(std::exception_ptr error);
+// The German description of a run-time error number (UTF-8), e.g. "Überlauf" for 6; empty
+// for a number the program never raises.
+std::string_view errorDescription(int number) noexcept;
+
+// Maps an exception to its number and description: RuntimeError keeps its number,
+// std::bad_alloc is 7, anything else is 51 "Interner Fehler", and so is a RuntimeError whose
+// number has no description.
+ErrorReport describeError(std::exception_ptr error) noexcept;
 
 // The message box text, e.g. "Laufzeitfehler '6':\n\nÜberlauf" (UTF-8).
 std::string reportText(const ErrorReport& report);
+
+// The exit code of a program that an error ended: the error's number, never 0.
+int exitCodeFor(const ErrorReport& report) noexcept;
 
 }  // namespace zif

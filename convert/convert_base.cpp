@@ -294,7 +294,7 @@ namespace {
         Result.clear();
         return;
     }
-    if (Number.size() > kMaxNumeralLength) throw RuntimeError(kOverflowError, kOverflowDescription);
+    if (Number.size() > kMaxNumeralLength) throw RuntimeError(kOverflowError);
 
     // A single digit, as when the first key is typed: no parsing, and one character out unless
     // the digit is past the target base.

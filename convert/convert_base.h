@@ -7,11 +7,12 @@
 
 namespace zif {
 
-// A run-time error as the user sees it: a number and a German description (UTF-8 in what()).
+// A run-time error, known by its number (6: overflow). What the user reads about it is the
+// application's to say; what() names only the number.
 class RuntimeError : public std::runtime_error {
 public:
-    RuntimeError(int number, const std::string& description)
-        : std::runtime_error(description), number_(number) {}
+    explicit RuntimeError(int number)
+        : std::runtime_error("run-time error " + std::to_string(number)), number_(number) {}
 
     int number() const noexcept { return number_; }
 
@@ -20,9 +21,6 @@ private:
 };
 
 inline constexpr int kOverflowError = 6;
-inline constexpr char kOverflowDescription[] =
-    "\xC3\x9C"
-    "berlauf";  // "Überlauf"
 
 // The longest numeral ConvertBase accepts, in UTF-16 code units.
 inline constexpr std::size_t kMaxNumeralLength = 32767;

@@ -28,9 +28,9 @@ Application::Application(int& argc, char** argv)
 }
 
 int Application::run() {
-    ending_ = false;
+    firstError_.take();
     const int code = exec();
-    ending_ = false;
+    firstError_.take();
     return code;
 }
 
@@ -43,18 +43,17 @@ bool Application::notify(QObject* receiver, QEvent* event) {
     }
 }
 
-void Application::fail(std::exception_ptr error) {
-    // Events that arrive while the report is on screen or the loop is ending may fail again;
-    // the user hears of the first error only.
-    if (reporting_ || ending_) return;
-    const ErrorReport report = describeError(error);
-    reporting_ = true;
-    reporter_(QString::fromUtf8(kErrorCaption), QString::fromStdString(reportText(report)));
-    reporting_ = false;
+int Application::fail(std::exception_ptr error) noexcept {
+    if (!firstError_.keep(error)) return exitCodeFor(describeError(error));
+    const int exitCode = reportError(error, [this](const ErrorReport& report) {
+        reporter_(QString::fromUtf8(kErrorCaption), QString::fromStdString(reportText(report)));
+    });
     if (QThread::currentThread()->loopLevel() > 0) {
-        ending_ = true;
-        exit(kErrorExitCode);
+        exit(exitCode);
+    } else {
+        firstError_.take();
     }
+    return exitCode;
 }
 
 void Application::setReporter(Reporter reporter) {

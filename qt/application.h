@@ -6,6 +6,8 @@
 #include <exception>
 #include <functional>
 
+#include "app/uncaught_error.h"
+
 namespace zif::qt {
 
 // The application shell: names and version, German texts for Qt's own widgets and dialogs,
@@ -17,16 +19,15 @@ public:
     // Shows the report of an uncaught error to the user and returns once it is dismissed.
     using Reporter = std::function<void(const QString& caption, const QString& text)>;
 
-    static constexpr int kErrorExitCode = 1;
-
     Application(int& argc, char** argv);
 
-    // Runs the event loop until the window is closed (0) or an error ended it (kErrorExitCode).
+    // Runs the event loop until the window is closed (0) or an error ended it (the error's
+    // exit code, see zif::exitCodeFor).
     int run();
 
-    // Reports the error with the same words on every front-end, then ends the event loop with
-    // kErrorExitCode. Outside an event loop only the report is made; the caller ends.
-    void fail(std::exception_ptr error);
+    // Reports the first error, then ends the event loop with its exit code, which it returns.
+    // Outside an event loop only the report is made; the caller ends.
+    int fail(std::exception_ptr error) noexcept;
 
     // Replaces the modal message box, e.g. to look at the report without a person to close it;
     // an empty reporter brings the box back.
@@ -39,8 +40,8 @@ private:
 
     QTranslator qtTranslator_;
     Reporter reporter_;
-    bool reporting_ = false;
-    bool ending_ = false;
+    // Kept from the report until the event loop has ended.
+    FirstError firstError_;
 };
 
 // For code called from Qt's event delivery: hands the error to the running Application.

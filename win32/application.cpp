@@ -1,38 +1,35 @@
 #include "win32/application.h"
 
 #include <climits>
+#include <stdexcept>
 #include <string>
 
+#include "app/uncaught_error.h"
 #include "win32/form1_window.h"
 #include "win32/text.h"
 
 namespace zif::win32 {
 
 namespace {
-// One thread runs the whole user interface, so one slot suffices.
-std::exception_ptr pendingFailure;
+// One thread runs the whole user interface, so one slot suffices. While it holds a failure,
+// exactly one quit request of it is pending or has ended the loop.
+FirstError pendingFailure;
 }  // namespace
 
-LRESULT guard(const std::function<LRESULT()>& work, LRESULT otherwise) noexcept {
-    if (pendingFailure) return otherwise;
-    try {
-        return work();
-    } catch (...) {
-        pendingFailure = std::current_exception();
-        // Also ends a modal loop (menu, move) that may be running below us.
-        PostQuitMessage(1);
-        return otherwise;
-    }
+bool failed() noexcept {
+    return pendingFailure.kept();
 }
 
-bool failed() noexcept {
-    return static_cast<bool>(pendingFailure);
+void keepFailure(std::exception_ptr failure) noexcept {
+    // Also ends a modal loop (menu, move) that may be running below us.
+    if (pendingFailure.keep(std::move(failure))) PostQuitMessage(1);
 }
 
 std::exception_ptr takeFailure() noexcept {
-    std::exception_ptr failure = std::move(pendingFailure);
-    pendingFailure = nullptr;
-    return failure;
+    if (!pendingFailure.kept()) return nullptr;
+    MSG quit{};
+    PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+    return pendingFailure.take();
 }
 
 void dispatch(HWND window, MSG& message) {
@@ -52,11 +49,7 @@ int runMessageLoop(HWND window) {
             break;
         }
         dispatch(window, message);
-        if (failed()) {
-            // The quit request that guard() posted belongs to this failure.
-            PeekMessageW(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
-            break;
-        }
+        if (failed()) break;
     }
     if (std::exception_ptr failure = takeFailure()) std::rethrow_exception(failure);
     return exitCode;
@@ -78,22 +71,19 @@ void showErrorReport(const ErrorReport& report) {
     MessageBoxW(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
 }
 
-int exitCodeFor(const ErrorReport& report) noexcept {
-    return report.number > 0 ? report.number : 1;
-}
-
-int runApplication(HINSTANCE instance, int showCommand) {
-    ErrorReport report{};
+int runApplication(HINSTANCE instance, int showCommand) noexcept {
+    std::exception_ptr error;
     try {
         // The window is gone before the report appears.
         Form1Window form(instance, [] { PostQuitMessage(0); });
         form.show(showCommand);
         return runMessageLoop(form.hwnd());
     } catch (...) {
-        report = describeError(std::current_exception());
+        // A handler's failure kept on the way came first.
+        error = takeFailure();
+        if (!error) error = std::current_exception();
     }
-    showErrorReport(report);
-    return exitCodeFor(report);
+    return reportError(error, showErrorReport);
 }
 
 }  // namespace zif::win32

@@ -3,19 +3,39 @@
 #include <windows.h>
 
 #include <exception>
-#include <functional>
+#include <type_traits>
 
 #include "app/error_report.h"
 
 namespace zif::win32 {
 
-// No exception may unwind through user32: window procedures and subclass procedures run their
-// work through guard(), which keeps the first failure and asks the message loop to end.
-// After a failure no further handler runs; guard() then returns `otherwise` at once.
-LRESULT guard(const std::function<LRESULT()>& work, LRESULT otherwise) noexcept;
 bool failed() noexcept;
-// Hands over the kept failure (null if there is none) and forgets it.
+// Keeps `failure` if it is the first since the last takeFailure(), and asks the message loop
+// to end (PostQuitMessage). Later failures are dropped.
+void keepFailure(std::exception_ptr failure) noexcept;
+// Hands over the kept failure (null if there is none) and forgets it, together with its quit
+// request: a message box shown next would otherwise close at once.
 std::exception_ptr takeFailure() noexcept;
+
+// No exception may unwind through user32: window procedures and subclass procedures are
+// noexcept and run their work through guard(), which keeps the first failure and asks the
+// message loop to end. After a failure no further handler runs; guard() then returns
+// `otherwise` at once. `work` is called where it stands, so a message costs no allocation.
+template <class Work>
+LRESULT guard(Work&& work, LRESULT otherwise) noexcept {
+    if (failed()) return otherwise;
+    try {
+        if constexpr (std::is_void_v<std::invoke_result_t<Work&>>) {
+            work();
+            return otherwise;
+        } else {
+            return work();
+        }
+    } catch (...) {
+        keepFailure(std::current_exception());
+        return otherwise;
+    }
+}
 
 // Delivers one message as the loop does: Tab and Shift+Tab move between the controls of
 // `window`, keys are translated into characters.
@@ -28,11 +48,8 @@ int runMessageLoop(HWND window);
 // The German report of an error that nothing caught, in a modal message box.
 void showErrorReport(const ErrorReport& report);
 
-// Exit code of a program ended by `report`: never 0.
-int exitCodeFor(const ErrorReport& report) noexcept;
-
 // The whole program: creates Form1, runs until the window is closed (exit code 0) or an error
-// escapes a handler (reported, then a non-zero exit code).
-int runApplication(HINSTANCE instance, int showCommand);
+// escapes a handler (reported once the window is gone, then its exit code: exitCodeFor).
+int runApplication(HINSTANCE instance, int showCommand) noexcept;
 
 }  // namespace zif::win32

@@ -70,7 +70,7 @@ void EditField::SetPlaceholder(std::u16string_view text) {
 }
 
 LRESULT CALLBACK EditField::subclassProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam,
-                                         UINT_PTR, DWORD_PTR self) {
+                                         UINT_PTR, DWORD_PTR self) noexcept {
     if (message == WM_NCDESTROY) {
         RemoveWindowSubclass(edit, &EditField::subclassProc, kSubclassId);
         return DefSubclassProc(edit, message, wParam, lParam);
@@ -81,18 +81,13 @@ LRESULT CALLBACK EditField::subclassProc(HWND edit, UINT message, WPARAM wParam,
 // The control handles the message first (a focus gain places the caret, a key release ends
 // its own work), then the window's handler runs.
 LRESULT EditField::afterDefault(UINT message, WPARAM wParam, LPARAM lParam,
-                                const std::function<void()>& handler) {
+                                const std::function<void()>& handler) noexcept {
     const LRESULT result = DefSubclassProc(edit_, message, wParam, lParam);
-    guard(
-        [&handler] {
-            handler();
-            return LRESULT{0};
-        },
-        0);
+    guard(handler, 0);
     return result;
 }
 
-LRESULT EditField::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT EditField::handle(UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     switch (message) {
         case WM_LBUTTONDOWN:
             // A click that brings the focus keeps the whole content selected; the control

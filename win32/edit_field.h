@@ -28,10 +28,10 @@ public:
 
 private:
     static LRESULT CALLBACK subclassProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam,
-                                         UINT_PTR id, DWORD_PTR self);
-    LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+                                         UINT_PTR id, DWORD_PTR self) noexcept;
+    LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     LRESULT afterDefault(UINT message, WPARAM wParam, LPARAM lParam,
-                         const std::function<void()>& handler);
+                         const std::function<void()>& handler) noexcept;
 
     HWND edit_;
     std::function<void()> gotFocus_;

@@ -123,19 +123,22 @@ Form1Window::Form1Window(HINSTANCE instance, std::function<void()> closed)
     : instance_(instance), closed_(std::move(closed)) {
     registerClass(instance_, &Form1Window::windowProc);
     const std::wstring caption = wideFromUtf8(kDisplayName);
+    // From WM_NCCREATE on, window_ owns the window: should anything below fail, the window goes
+    // with the members.
     CreateWindowExW(kExStyle, kClassName, caption.c_str(), kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
                     CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance_, this);
     if (std::exception_ptr failure = takeFailure()) std::rethrow_exception(failure);
-    if (window_ == nullptr) throw std::runtime_error("CreateWindowExW failed for Form1");
+    if (!window_) throw std::runtime_error("CreateWindowExW failed for Form1");
+    HWND window = window_.get();
 
     // Creation order is the tab order: Text1, then Text2; the labels take no focus.
     constexpr DWORD kEditStyle = WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL;
     HWND text1 =
-        createChild(window_, instance_, L"EDIT", L"", kEditStyle, WS_EX_CLIENTEDGE, kText1Id);
+        createChild(window, instance_, L"EDIT", L"", kEditStyle, WS_EX_CLIENTEDGE, kText1Id);
     HWND text2 =
-        createChild(window_, instance_, L"EDIT", L"", kEditStyle, WS_EX_CLIENTEDGE, kText2Id);
-    label1_ = createChild(window_, instance_, L"STATIC", L"Dez:", SS_LEFT, 0, kLabel1Id);
-    label2_ = createChild(window_, instance_, L"STATIC", L"Hex:", SS_LEFT, 0, kLabel2Id);
+        createChild(window, instance_, L"EDIT", L"", kEditStyle, WS_EX_CLIENTEDGE, kText2Id);
+    label1_ = createChild(window, instance_, L"STATIC", L"Dez:", SS_LEFT, 0, kLabel1Id);
+    label2_ = createChild(window, instance_, L"STATIC", L"Hex:", SS_LEFT, 0, kLabel2Id);
 
     text1_ = std::make_unique<EditField>(
         text1, [this] { form_->Text1_GotFocus(); }, [this] { form_->Text1_KeyUp(); });
@@ -145,24 +148,29 @@ Form1Window::Form1Window(HINSTANCE instance, std::function<void()> closed)
 
     bigIcon_ = applicationIcon(instance_, SM_CXICON);
     smallIcon_ = applicationIcon(instance_, SM_CXSMICON);
-    SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
-    SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
+    SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
+    SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
 
-    layOut(windowDpi(window_), nullptr);
+    layOut(windowDpi(window), nullptr);
 }
 
-Form1Window::~Form1Window() {
-    // Destroying the window here is no user's close: nothing more is announced.
-    closed_ = nullptr;
-    if (window_ != nullptr) DestroyWindow(window_);
-    if (font_ != nullptr) DeleteObject(font_);
+// Destroying the window here is no user's close: being unhooked, it announces nothing.
+Form1Window::~Form1Window() = default;
+
+void Form1Window::WindowDestroyer::operator()(HWND window) const noexcept {
+    SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    DestroyWindow(window);
+}
+
+void Form1Window::FontDeleter::operator()(HFONT font) const noexcept {
+    DeleteObject(font);
 }
 
 void Form1Window::show(int showCommand) {
-    ShowWindow(window_, showCommand);
-    UpdateWindow(window_);
+    ShowWindow(hwnd(), showCommand);
+    UpdateWindow(hwnd());
     // Activation puts the focus into Text1 (WM_ACTIVATE); without it, set it here.
-    if (GetFocus() == nullptr || !IsChild(window_, GetFocus())) SetFocus(text1());
+    if (GetFocus() == nullptr || !IsChild(hwnd(), GetFocus())) SetFocus(text1());
 }
 
 void Form1Window::layOut(UINT dpi, const RECT* suggested) {
@@ -174,20 +182,20 @@ void Form1Window::layOut(UINT dpi, const RECT* suggested) {
     } else {
         MONITORINFO monitor{};
         monitor.cbSize = sizeof monitor;
-        GetMonitorInfoW(MonitorFromWindow(window_, MONITOR_DEFAULTTOPRIMARY), &monitor);
+        GetMonitorInfoW(MonitorFromWindow(hwnd(), MONITOR_DEFAULTTOPRIMARY), &monitor);
         const RECT& work = monitor.rcWork;
         origin = {work.left + (work.right - work.left - size.cx) / 2,
                   work.top + (work.bottom - work.top - size.cy) / 2};
     }
-    SetWindowPos(window_, nullptr, origin.x, origin.y, size.cx, size.cy,
+    SetWindowPos(hwnd(), nullptr, origin.x, origin.y, size.cx, size.cy,
                  SWP_NOZORDER | SWP_NOACTIVATE);
     // Where the frame does not scale with the DPI as predicted, the client area still must.
     RECT client{};
-    GetClientRect(window_, &client);
+    GetClientRect(hwnd(), &client);
     const SIZE missing{pixels(kClientWidth, dpi) - client.right,
                        pixels(kClientHeight, dpi) - client.bottom};
     if (missing.cx != 0 || missing.cy != 0) {
-        SetWindowPos(window_, nullptr, 0, 0, size.cx + missing.cx, size.cy + missing.cy,
+        SetWindowPos(hwnd(), nullptr, 0, 0, size.cx + missing.cx, size.cy + missing.cy,
                      SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
     }
 
@@ -203,26 +211,27 @@ void Form1Window::layOut(UINT dpi, const RECT* suggested) {
 
 void Form1Window::applyFont(UINT dpi) {
     const LOGFONTW description = messageFont(dpi);
-    HFONT font = CreateFontIndirectW(&description);
-    if (font == nullptr) throw std::runtime_error("CreateFontIndirectW failed");
+    OwnedFont font(CreateFontIndirectW(&description));
+    if (!font) throw std::runtime_error("CreateFontIndirectW failed");
     for (HWND control : {label1_, text1(), label2_, text2()}) {
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
     }
-    if (font_ != nullptr) DeleteObject(font_);
-    font_ = font;
+    font_ = std::move(font);
 }
 
-LRESULT CALLBACK Form1Window::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK Form1Window::windowProc(HWND window, UINT message, WPARAM wParam,
+                                         LPARAM lParam) noexcept {
     if (message == WM_NCCREATE) {
         auto* self = static_cast<Form1Window*>(
             reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->window_ = window;
+        self->window_.reset(window);
         SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
     auto* self = reinterpret_cast<Form1Window*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (message == WM_NCDESTROY && self != nullptr) {
+        // Closed, or creation failed: the window is gone, the object lets go of it.
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-        self->window_ = nullptr;
+        static_cast<void>(self->window_.release());
         self = nullptr;
     }
     if (self == nullptr || failed()) return DefWindowProcW(window, message, wParam, lParam);
@@ -235,7 +244,7 @@ LRESULT Form1Window::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             // As in a dialog: the focus leaves with the window and comes back to the same field.
             if (LOWORD(wParam) == WA_INACTIVE) {
                 HWND focus = GetFocus();
-                if (focus != nullptr && IsChild(window_, focus)) lastFocus_ = focus;
+                if (focus != nullptr && IsChild(hwnd(), focus)) lastFocus_ = focus;
             } else if (!HIWORD(wParam)) {
                 SetFocus(lastFocus_ != nullptr ? lastFocus_ : text1());
             }
@@ -247,7 +256,7 @@ LRESULT Form1Window::handle(UINT message, WPARAM wParam, LPARAM lParam) {
             if (closed_) closed_();
             return 0;
         default:
-            return DefWindowProcW(window_, message, wParam, lParam);
+            return DefWindowProcW(hwnd(), message, wParam, lParam);
     }
 }
 

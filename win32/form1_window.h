@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <memory>
+#include <type_traits>
 
 #include "win32/edit_field.h"
 #include "window/form1.h"
@@ -24,7 +25,7 @@ public:
     // Shows and activates the window; the focus goes to Text1.
     void show(int showCommand);
 
-    HWND hwnd() const { return window_; }
+    HWND hwnd() const { return window_.get(); }
     HWND text1() const { return text1_ ? text1_->hwnd() : nullptr; }
     HWND text2() const { return text2_ ? text2_->hwnd() : nullptr; }
     HWND label1() const { return label1_; }
@@ -32,18 +33,32 @@ public:
     UINT dpi() const { return dpi_; }
 
 private:
-    static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    // Destroys a window whose object is going: the object is unhooked first, so that no
+    // message of the destruction reaches it.
+    struct WindowDestroyer {
+        void operator()(HWND window) const noexcept;
+    };
+    struct FontDeleter {
+        void operator()(HFONT font) const noexcept;
+    };
+    using OwnedWindow = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDestroyer>;
+    using OwnedFont = std::unique_ptr<std::remove_pointer_t<HFONT>, FontDeleter>;
+
+    static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam,
+                                       LPARAM lParam) noexcept;
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     void layOut(UINT dpi, const RECT* suggested);
     void applyFont(UINT dpi);
 
     HINSTANCE instance_;
     std::function<void()> closed_;
-    HWND window_ = nullptr;
+    // Members go in reverse order: the fields let go of their controls, then the window goes
+    // with its controls, then the font they used.
+    OwnedFont font_;
+    OwnedWindow window_;  // from WM_NCCREATE until WM_NCDESTROY or the destructor
     HWND label1_ = nullptr;
     HWND label2_ = nullptr;
     HWND lastFocus_ = nullptr;
-    HFONT font_ = nullptr;
     HICON bigIcon_ = nullptr;
     HICON smallIcon_ = nullptr;
     UINT dpi_ = USER_DEFAULT_SCREEN_DPI;

@@ -10,7 +10,6 @@ int main(int argc, char* argv[]) {
         window.show();
         return app.run();
     } catch (...) {
-        app.fail(std::current_exception());
-        return zif::qt::Application::kErrorExitCode;
+        return app.fail(std::current_exception());
     }
 }

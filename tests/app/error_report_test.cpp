@@ -5,6 +5,7 @@
 #include <new>
 #include <stdexcept>
 
+#include "app/uncaught_error.h"
 #include "app/version.h"
 #include "convert/convert_base.h"
 
@@ -33,10 +34,43 @@ TEST(ErrorReport, OutOfMemory) {
 }
 
 TEST(ErrorReport, AnythingElseIsAnInternalError) {
-    for (const std::exception_ptr& error : {std::make_exception_ptr(std::logic_error("x")),
-                                            std::make_exception_ptr(42), std::exception_ptr{}}) {
+    for (const std::exception_ptr& error :
+         {std::make_exception_ptr(std::logic_error("x")), std::make_exception_ptr(42),
+          std::exception_ptr{}, std::make_exception_ptr(RuntimeError(1234))}) {
         EXPECT_EQ(reportText(describeError(error)), "Laufzeitfehler '51':\n\nInterner Fehler");
     }
+}
+
+TEST(ErrorReport, ProgramEndsWithTheErrorsNumber) {
+    const struct {
+        std::exception_ptr error;
+        int exitCode;
+    } cases[] = {{std::make_exception_ptr(RuntimeError(kOverflowError)), 6},
+                 {std::make_exception_ptr(std::bad_alloc()), 7},
+                 {std::make_exception_ptr(42), 51}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(reportError(c.error, [](const ErrorReport&) {}), c.exitCode);
+        // A report that cannot be shown still reaches the user, on standard error.
+        testing::internal::CaptureStderr();
+        const int exitCode = reportError(c.error, [](const ErrorReport&) { throw 1; });
+        const std::string printed = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(exitCode, c.exitCode);
+        EXPECT_NE(printed.find("Laufzeitfehler '" + std::to_string(c.exitCode) + "'"),
+                  std::string::npos)
+            << printed;
+    }
+}
+
+TEST(FirstError, KeepsOnlyTheFirstUntilTaken) {
+    FirstError first;
+    const std::exception_ptr one = std::make_exception_ptr(1);
+    const std::exception_ptr two = std::make_exception_ptr(2);
+    EXPECT_TRUE(first.keep(one));
+    EXPECT_FALSE(first.keep(two));
+    EXPECT_TRUE(first.kept());
+    EXPECT_EQ(first.take(), one);
+    EXPECT_FALSE(first.kept());
+    EXPECT_TRUE(first.keep(two));
 }
 
 TEST(Version, ShownWithTwoDigitMinor) {

@@ -436,9 +436,6 @@ void expectOverflow(const std::u16string& number, int from, int to) {
         ADD_FAILURE() << "no overflow for " << number.size() << " units";
     } catch (const RuntimeError& error) {
         EXPECT_EQ(error.number(), 6);
-        EXPECT_STREQ(error.what(),
-                     "\xC3\x9C"
-                     "berlauf");
     }
 }
 

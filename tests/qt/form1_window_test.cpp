@@ -30,7 +30,7 @@ enum class Failure { Overflow, OutOfMemory, LogicError, NotAnException };
 [[noreturn]] void raise(Failure failure) {
     switch (failure) {
         case Failure::Overflow:
-            throw zif::RuntimeError(zif::kOverflowError, zif::kOverflowDescription);
+            throw zif::RuntimeError(zif::kOverflowError);
         case Failure::OutOfMemory:
             throw std::bad_alloc();
         case Failure::LogicError:
@@ -97,6 +97,7 @@ private slots:
     void uncaughtErrorIsReported();
     void errorEndsEventLoopAfterMessageBox_data();
     void errorEndsEventLoopAfterMessageBox();
+    void errorAfterFailedReportIsReported();
     void closingTheWindowEndsWithZero();
 
 private:
@@ -634,14 +635,16 @@ void Form1WindowTest::uncaughtErrorIsReported() {
 void Form1WindowTest::errorEndsEventLoopAfterMessageBox_data() {
     QTest::addColumn<Failure>("failure");
     QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("exitCode");
 
     QTest::newRow("overflow") << Failure::Overflow
-                              << QStringLiteral("Laufzeitfehler '6':\n\n\u00DCberlauf");
+                              << QStringLiteral("Laufzeitfehler '6':\n\n\u00DCberlauf") << 6;
     QTest::newRow("out of memory")
         << Failure::OutOfMemory
-        << QStringLiteral("Laufzeitfehler '7':\n\nNicht gen\u00FCgend Speicher");
+        << QStringLiteral("Laufzeitfehler '7':\n\nNicht gen\u00FCgend Speicher") << 7;
     QTest::newRow("not an exception")
-        << Failure::NotAnException << QStringLiteral("Laufzeitfehler '51':\n\nInterner Fehler");
+        << Failure::NotAnException << QStringLiteral("Laufzeitfehler '51':\n\nInterner Fehler")
+        << 51;
 }
 
 // The real message box, dismissed here with Return; the event loop then ends with an error, and
@@ -670,10 +673,23 @@ void Form1WindowTest::errorEndsEventLoopAfterMessageBox() {
     connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(99); });
     watchdog.start(10000);
 
-    QCOMPARE(app()->run(), Application::kErrorExitCode);
+    QTEST(app()->run(), "exitCode");
     QCOMPARE(caption, "ZifWandler");
     QTEST(text, "text");
     QCOMPARE(icon, QMessageBox::Critical);
+}
+
+// A report that could not be shown must not keep the next error from being reported.
+void Form1WindowTest::errorAfterFailedReportIsReported() {
+    app()->setReporter([](const QString&, const QString&) { throw std::bad_alloc(); });
+    window_->text1()->setKeyUpHandler([] { raise(Failure::Overflow); });
+    QTest::keyClick(handle(), '5');
+    app()->setReporter([this](const QString& caption, const QString& text) {
+        reports_.append({caption, text});
+    });
+    QTest::keyClick(handle(), '6');
+    QCOMPARE(reports_.size(), 1);
+    QCOMPARE(reports_[0].text, QStringLiteral("Laufzeitfehler '6':\n\n\u00DCberlauf"));
 }
 
 void Form1WindowTest::closingTheWindowEndsWithZero() {

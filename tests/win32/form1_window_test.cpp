@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <cstdlib>
 #include <new>
 #include <stdexcept>
 #include <string>
@@ -28,6 +29,15 @@ constexpr wchar_t kBackspace = L'\b';
 const std::u16string kOverflow = u"\u00DCberlauf";
 
 std::wstring programPath;  // zifwandler.exe, for the test of the whole process
+
+// While set, operator new fails (see below): out of memory, on this thread's next allocation.
+bool allocationFails = false;
+struct OutOfMemory {
+    OutOfMemory() { allocationFails = true; }
+    ~OutOfMemory() { allocationFails = false; }
+    OutOfMemory(const OutOfMemory&) = delete;
+    OutOfMemory& operator=(const OutOfMemory&) = delete;
+};
 
 void pump(HWND form) {
     MSG message{};
@@ -500,7 +510,7 @@ LRESULT CALLBACK throwingWindowProc(HWND window, UINT message, WPARAM wParam, LP
             [wParam]() -> LRESULT {
                 switch (wParam) {
                     case 0:
-                        throw RuntimeError(kOverflowError, kOverflowDescription);
+                        throw RuntimeError(kOverflowError);
                     case 1:
                         throw std::bad_alloc();
                     default:
@@ -544,6 +554,19 @@ void errorInHandlerEndsTheLoop() {
     }
 }
 
+// Delivering a message must not need memory: bad_alloc there would unwind through user32.
+// With none to be had, the window still answers what its handler needs none for.
+void messageDeliveryNeedsNoMemory() {
+    Window window;
+    LRESULT length = 0;
+    {
+        OutOfMemory noMemory;
+        length = SendMessageW(window.form.hwnd(), WM_GETTEXTLENGTH, 0, 0);
+    }
+    CHECK_EQ(length, LRESULT{11});  // "ZIF-Wandler"
+    CHECK_EQ(failed(), false);
+}
+
 void errorInFieldHandlerStaysOutOfUser32() {
     HWND edit = CreateWindowW(L"EDIT", L"", WS_OVERLAPPED, 0, 0, 50, 20, nullptr, nullptr,
                               GetModuleHandleW(nullptr), nullptr);
@@ -553,7 +576,7 @@ void errorInFieldHandlerStaysOutOfUser32() {
             edit, [] {},
             [&keyUps] {
                 ++keyUps;
-                throw RuntimeError(kOverflowError, kOverflowDescription);
+                throw RuntimeError(kOverflowError);
             });
         SendMessageW(edit, WM_CHAR, L'5', 1);
         SendMessageW(edit, WM_KEYUP, '5', static_cast<LPARAM>(0xC0000001u));
@@ -599,8 +622,9 @@ void reportShowsGermanMessageBox() {
         std::wstring text;
     };
     const std::vector<ReportCase> cases{
-        {"overflow", ErrorReport{6, kOverflowDescription}, L"Laufzeitfehler '6':\n\n\u00DCberlauf"},
-        {"out of memory", ErrorReport{7, "Nicht gen\xC3\xBCgend Speicher"},
+        {"overflow", describeError(std::make_exception_ptr(RuntimeError(kOverflowError))),
+         L"Laufzeitfehler '6':\n\n\u00DCberlauf"},
+        {"out of memory", describeError(std::make_exception_ptr(std::bad_alloc())),
          L"Laufzeitfehler '7':\n\nNicht gen\u00FCgend Speicher"}};
     for (const ReportCase& c : cases) {
         std::wstring seen;
@@ -635,13 +659,32 @@ LRESULT CALLBACK failingEditProc(HWND edit, UINT message, WPARAM wParam, LPARAM 
         0);
 }
 
-// Fits the program's fields, as they are created, with a handler that fails.
+// What goes wrong while the program makes its window.
+enum class AtCreation { nothing, handlerFails, labelRefused };
+AtCreation atCreation = AtCreation::nothing;
+
+LRESULT CALLBACK failingCreateProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                   UINT_PTR, DWORD_PTR) {
+    if (message != WM_CREATE) return DefSubclassProc(window, message, wParam, lParam);
+    return guard([]() -> LRESULT { throw std::bad_alloc(); }, 0);
+}
+
+// Fits the program's fields, as they are created, with a handler that fails, and makes
+// `atCreation` happen.
 LRESULT CALLBACK injectFailingEdits(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HCBT_CREATEWND) {
         HWND created = reinterpret_cast<HWND>(wParam);
-        wchar_t className[16] = {};
-        GetClassNameW(created, className, 16);
+        wchar_t className[64] = {};
+        GetClassNameW(created, className, 64);
         if (lstrcmpiW(className, L"Edit") == 0) SetWindowSubclass(created, failingEditProc, 77, 0);
+        if (atCreation == AtCreation::handlerFails && lstrcmpW(className, L"ZifWandler.Form1") == 0)
+            SetWindowSubclass(created, failingCreateProc, 78, 0);
+        // The window's label, not the message box's.
+        const HWND parent = reinterpret_cast<CBT_CREATEWNDW*>(lParam)->lpcs->hwndParent;
+        if (atCreation == AtCreation::labelRefused && lstrcmpiW(className, L"Static") == 0 &&
+            parent != nullptr && GetClassNameW(parent, className, 64) != 0 &&
+            lstrcmpW(className, L"ZifWandler.Form1") == 0)
+            return 1;  // CreateWindowExW fails
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -685,6 +728,46 @@ void errorInRunningProgramIsReportedAndEndsIt() {
         CHECK_EQ_IN(c.name, reported.load(), true);
         CHECK_EQ_IN(c.name, seen, c.text);
         CHECK(exitCode != 0);
+        CHECK_EQ_IN(c.name, FindWindowW(L"ZifWandler.Form1", nullptr), HWND{nullptr});
+    }
+}
+
+// The program failing while it makes its window: the report stays on screen until the user
+// dismisses it, no window is left from the moment it shows, and the program ends with the
+// error's number.
+void errorWhileMakingTheWindowIsReportedAndEndsIt() {
+    const struct {
+        const char* name;
+        AtCreation what;
+        std::wstring text;
+        int exitCode;
+    } cases[] = {{"a handler fails in CreateWindowExW", AtCreation::handlerFails,
+                  L"Laufzeitfehler '7':\n\nNicht gen\u00FCgend Speicher", 7},
+                 {"a label cannot be created", AtCreation::labelRefused,
+                  L"Laufzeitfehler '51':\n\nInterner Fehler", 51}};
+    for (const auto& c : cases) {
+        atCreation = c.what;
+        HHOOK hook = SetWindowsHookExW(WH_CBT, injectFailingEdits, nullptr, GetCurrentThreadId());
+        std::wstring seen;
+        std::atomic<bool> stayed{false};
+        std::atomic<bool> windowLeft{true};
+        std::thread user([&] {
+            HWND box = waitForWindow(L"#32770", L"ZifWandler", GetCurrentProcessId());
+            if (box == nullptr) return;
+            windowLeft = FindWindowW(L"ZifWandler.Form1", nullptr) != nullptr;
+            Sleep(300);  // a person reading it
+            stayed = IsWindowVisible(box) != FALSE;
+            EnumChildWindows(box, collectReportText, reinterpret_cast<LPARAM>(&seen));
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
+        });
+        const int exitCode = runApplication(GetModuleHandleW(nullptr), SW_SHOWNORMAL);
+        user.join();
+        UnhookWindowsHookEx(hook);
+        atCreation = AtCreation::nothing;
+        CHECK_EQ_IN(c.name, stayed.load(), true);
+        CHECK_EQ_IN(c.name, seen, c.text);
+        CHECK_EQ_IN(c.name, exitCode, c.exitCode);
+        CHECK_EQ_IN(c.name, windowLeft.load(), false);
         CHECK_EQ_IN(c.name, FindWindowW(L"ZifWandler.Form1", nullptr), HWND{nullptr});
     }
 }
@@ -741,6 +824,14 @@ std::wstring windowsPath(std::wstring path) {
 }  // namespace
 }  // namespace zif::win32
 
+// The allocation failures of OutOfMemory: every allocation of this program comes here. The
+// standard operator delete frees with std::free, as the standard operator new would.
+void* operator new(std::size_t size) {
+    if (zif::win32::allocationFails) throw std::bad_alloc();
+    if (void* memory = std::malloc(size != 0 ? size : 1)) return memory;
+    throw std::bad_alloc();
+}
+
 int wmain(int argc, wchar_t** argv) {
     using namespace zif::win32;
     if (argc > 1) programPath = windowsPath(argv[1]);
@@ -759,9 +850,12 @@ int wmain(int argc, wchar_t** argv) {
         {"window uses the application icon", windowUsesTheApplicationIcon},
         {"an error in a handler ends the message loop", errorInHandlerEndsTheLoop},
         {"an error in a field handler stays out of user32", errorInFieldHandlerStaysOutOfUser32},
+        {"message delivery needs no memory", messageDeliveryNeedsNoMemory},
         {"the report is a German message box", reportShowsGermanMessageBox},
         {"an error in the running program is reported, then it ends",
          errorInRunningProgramIsReportedAndEndsIt},
+        {"an error while the window is made is reported, then it ends",
+         errorWhileMakingTheWindowIsReportedAndEndsIt},
         {"closing the window ends the application with 0",
          closingTheWindowEndsTheApplicationWithZero},
         {"zifwandler.exe exits with 0 when closed", programExitsWithZeroWhenClosed},
