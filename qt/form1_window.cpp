@@ -4,8 +4,6 @@
 #include <QScreen>
 #include <QStyle>
 
-#include "app/version.h"
-
 namespace zif::qt {
 
 QRect toPixels(const TwipRect& twips) {
@@ -30,14 +28,14 @@ FieldEdit* makeField(const char* accessibleName, const TwipRect& where, QWidget*
 
 Form1Window::Form1Window(QWidget* parent)
     : QWidget(parent),
-      label1_(makeLabel("Dez:", kLabel1, this)),
-      text1_(makeField("Dez", kText1, this)),
-      label2_(makeLabel("Hex:", kLabel2, this)),
-      text2_(makeField("Hex", kText2, this)),
+      label1_(makeLabel(Form1Layout::kDecimalRow.caption, Form1Layout::kDecimalRow.label, this)),
+      text1_(makeField("Dez", Form1Layout::kDecimalRow.field, this)),
+      label2_(makeLabel(Form1Layout::kHexRow.caption, Form1Layout::kHexRow.label, this)),
+      text2_(makeField("Hex", Form1Layout::kHexRow.field, this)),
       field1_(*text1_),
       field2_(*text2_),
       form_(field1_, field2_) {
-    setWindowTitle(QString::fromUtf8(kDisplayName));
+    setWindowTitle(QString::fromUtf8(Form1Layout::kCaption));
     QFont smaller = font();
     smaller.setPointSize(kFontPointSize);
     setFont(smaller);
@@ -51,7 +49,7 @@ Form1Window::Form1Window(QWidget* parent)
     text1_->setGotFocusHandler([this] { form_.Text1_GotFocus(); });
     text2_->setGotFocusHandler([this] { form_.Text2_GotFocus(); });
 
-    const QSize client = toPixels(kClientArea).size();
+    const QSize client = toPixels(Form1Layout::kClientArea).size();
     setFixedSize(client);
     if (const QScreen* where = screen()) {
         setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, client,

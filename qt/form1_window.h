@@ -7,34 +7,23 @@
 #include "qt/field_edit.h"
 #include "qt/line_edit_field.h"
 #include "window/form1.h"
+#include "window/form1_layout.h"
 
 namespace zif::qt {
 
-// A position and size in twips (1/1440 inch), measured in the window's client area.
-struct TwipRect {
-    int left;
-    int top;
-    int width;
-    int height;
-};
-
 // The layout was drawn at 96 dots per inch, where a pixel is 15 twips. Qt's device-independent
 // pixels are of that size, so the layout keeps its proportions at any other resolution.
-inline constexpr int kTwipsPerPixel = 15;
+inline constexpr int kTwipsPerPixel = kTwipsPerInch / 96;
 
 QRect toPixels(const TwipRect& twips);
 
-// The converter window: "Dez:" and "Hex:" rows, each a label and a field. All it does itself is
-// lay them out and forward the fields' focus and key-release events to zif::Form1.
+// The converter window: "Dez:" and "Hex:" rows, each a label and a field, placed as
+// zif::Form1Layout says. All it does itself is lay them out and forward the fields' focus and
+// key-release events to zif::Form1.
 class Form1Window : public QWidget {
     Q_OBJECT
 
 public:
-    static constexpr TwipRect kClientArea{0, 0, 2535, 855};
-    static constexpr TwipRect kLabel1{120, 120, 375, 255};
-    static constexpr TwipRect kText1{600, 120, 1815, 285};
-    static constexpr TwipRect kLabel2{120, 480, 375, 255};
-    static constexpr TwipRect kText2{600, 480, 1815, 285};
     // The layout was drawn for this size; larger text would clip the labels' colons.
     static constexpr int kFontPointSize = 8;
 

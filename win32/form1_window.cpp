@@ -4,9 +4,9 @@
 #include <string>
 #include <utility>
 
-#include "app/version.h"
 #include "win32/application.h"
 #include "win32/text.h"
+#include "window/form1_layout.h"
 
 namespace zif::win32 {
 
@@ -15,20 +15,6 @@ constexpr wchar_t kClassName[] = L"ZifWandler.Form1";
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr DWORD kExStyle = 0;
 constexpr WORD kIconGroup = 1;
-
-constexpr int kTwipsPerInch = 1440;
-struct TwipRect {
-    int left;
-    int top;
-    int width;
-    int height;
-};
-constexpr int kClientWidth = 2535;
-constexpr int kClientHeight = 855;
-constexpr TwipRect kLabel1{120, 120, 375, 255};
-constexpr TwipRect kText1{600, 120, 1815, 285};
-constexpr TwipRect kLabel2{120, 480, 375, 255};
-constexpr TwipRect kText2{600, 480, 1815, 285};
 
 enum ControlId : int { kText1Id = 100, kText2Id, kLabel1Id, kLabel2Id };
 
@@ -75,7 +61,8 @@ LOGFONTW messageFont(UINT dpi) {
 }
 
 SIZE outerSize(UINT dpi) {
-    RECT frame{0, 0, pixels(kClientWidth, dpi), pixels(kClientHeight, dpi)};
+    RECT frame{0, 0, pixels(Form1Layout::kClientArea.width, dpi),
+               pixels(Form1Layout::kClientArea.height, dpi)};
     static auto* const forDpi =
         user32Function<decltype(AdjustWindowRectExForDpi)>("AdjustWindowRectExForDpi");
     if (forDpi == nullptr || !forDpi(&frame, kStyle, FALSE, kExStyle, dpi)) {
@@ -122,7 +109,7 @@ HWND createChild(HWND parent, HINSTANCE instance, const wchar_t* windowClass, co
 Form1Window::Form1Window(HINSTANCE instance, std::function<void()> closed)
     : instance_(instance), closed_(std::move(closed)) {
     registerClass(instance_, &Form1Window::windowProc);
-    const std::wstring caption = wideFromUtf8(kDisplayName);
+    const std::wstring caption = wideFromUtf8(Form1Layout::kCaption);
     // From WM_NCCREATE on, window_ owns the window: should anything below fail, the window goes
     // with the members.
     CreateWindowExW(kExStyle, kClassName, caption.c_str(), kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
@@ -137,8 +124,12 @@ Form1Window::Form1Window(HINSTANCE instance, std::function<void()> closed)
         createChild(window, instance_, L"EDIT", L"", kEditStyle, WS_EX_CLIENTEDGE, kText1Id);
     HWND text2 =
         createChild(window, instance_, L"EDIT", L"", kEditStyle, WS_EX_CLIENTEDGE, kText2Id);
-    label1_ = createChild(window, instance_, L"STATIC", L"Dez:", SS_LEFT, 0, kLabel1Id);
-    label2_ = createChild(window, instance_, L"STATIC", L"Hex:", SS_LEFT, 0, kLabel2Id);
+    label1_ =
+        createChild(window, instance_, L"STATIC",
+                    wideFromUtf8(Form1Layout::kDecimalRow.caption).c_str(), SS_LEFT, 0, kLabel1Id);
+    label2_ =
+        createChild(window, instance_, L"STATIC",
+                    wideFromUtf8(Form1Layout::kHexRow.caption).c_str(), SS_LEFT, 0, kLabel2Id);
 
     text1_ = std::make_unique<EditField>(
         text1, [this] { form_->Text1_GotFocus(); }, [this] { form_->Text1_KeyUp(); });
@@ -192,15 +183,17 @@ void Form1Window::layOut(UINT dpi, const RECT* suggested) {
     // Where the frame does not scale with the DPI as predicted, the client area still must.
     RECT client{};
     GetClientRect(hwnd(), &client);
-    const SIZE missing{pixels(kClientWidth, dpi) - client.right,
-                       pixels(kClientHeight, dpi) - client.bottom};
+    const SIZE missing{pixels(Form1Layout::kClientArea.width, dpi) - client.right,
+                       pixels(Form1Layout::kClientArea.height, dpi) - client.bottom};
     if (missing.cx != 0 || missing.cy != 0) {
         SetWindowPos(hwnd(), nullptr, 0, 0, size.cx + missing.cx, size.cy + missing.cy,
                      SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
     }
 
-    const std::pair<HWND, TwipRect> controls[] = {
-        {label1_, kLabel1}, {text1(), kText1}, {label2_, kLabel2}, {text2(), kText2}};
+    const std::pair<HWND, TwipRect> controls[] = {{label1_, Form1Layout::kDecimalRow.label},
+                                                  {text1(), Form1Layout::kDecimalRow.field},
+                                                  {label2_, Form1Layout::kHexRow.label},
+                                                  {text2(), Form1Layout::kHexRow.field}};
     for (const auto& [control, twips] : controls) {
         SetWindowPos(control, nullptr, pixels(twips.left, dpi), pixels(twips.top, dpi),
                      pixels(twips.width, dpi), pixels(twips.height, dpi),

@@ -1,13 +1,13 @@
 #include "window/form1.h"
 
 #include "convert/convert_base.h"
+#include "window/form1_layout.h"
 
 namespace zif {
 
 namespace {
 constexpr std::uint8_t kDecimal = 10;
 constexpr std::uint8_t kHexadecimal = 16;
-constexpr char16_t kOverflowPlaceholder[] = u"\u00DCberlauf";  // "Überlauf"
 }  // namespace
 
 void Form1::Text1_GotFocus() {
