@@ -25,8 +25,9 @@ public:
     // exit code, see zif::exitCodeFor).
     int run();
 
-    // Reports the first error, then ends the event loop with its exit code, which it returns.
-    // Outside an event loop only the report is made; the caller ends.
+    // Reports the error with zif::reportError, unless an earlier one is still on screen or has
+    // ended the loop, then ends the event loop with its exit code, which it returns. Outside an
+    // event loop only the report is made; the caller ends.
     int fail(std::exception_ptr error) noexcept;
 
     // Replaces the modal message box, e.g. to look at the report without a person to close it;
