@@ -97,6 +97,13 @@ bool isTypeable(const QString& text) {
     return first.isHighSurrogate() && text.size() > 1 && text[1].isLowSurrogate();
 }
 
+// A single-line field takes a pasted text up to its first line break.
+QString firstLine(const QString& text) {
+    qsizetype end = 0;
+    while (end < text.size() && text[end] != u'\n' && text[end] != u'\r') ++end;
+    return text.first(end);
+}
+
 QString escaped(const QString& text, qsizetype from, qsizetype count) {
     QString out;
     const qsizetype end = std::min(text.size(), from + count);
@@ -447,7 +454,7 @@ void Soak::pasteWithKeys(const QString& clip) {
     setClipboard(clip);
     const Key key{Qt::Key_V, Qt::ControlModifier, {}};
     pressKey(key);
-    model(focus_).replaceSelection(clip);
+    model(focus_).replaceSelection(firstLine(clip));
     releaseKey(key);
 }
 
@@ -470,7 +477,7 @@ void Soak::pasteFromContextMenu(const QString& clip) {
     if (enabled) paste->trigger();
     menu->close();
     QCoreApplication::processEvents();
-    if (enabled) model(focus_).replaceSelection(clip);
+    if (enabled) model(focus_).replaceSelection(firstLine(clip));
     check();
 }
 
