@@ -14,7 +14,8 @@ namespace {
 // enough again: after every step the result is the whole numeral's conversion, whichever way it
 // was reached, and an over-long numeral is the overflow state rather than an error.
 TEST(IncrementalConversion, EveryEditGivesTheWholeConversion) {
-    for (auto [from, to] : {std::pair<std::uint8_t, std::uint8_t>{10, 16}, {16, 10}}) {
+    for (const auto& bases : {std::pair<std::uint8_t, std::uint8_t>{10, 16}, {16, 10}}) {
+        const std::uint8_t from = bases.first, to = bases.second;
         IncrementalConversion conversion(from, to);
         std::u16string text = std::u16string(u"8").append(3000, u'9');
         const auto expectWhole = [&](const char* step) {
