@@ -4,6 +4,8 @@
 #include <QFont>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QStringView>
+#include <QValidator>
 #include <algorithm>
 #include <cstdlib>
 #include <exception>
@@ -18,10 +20,39 @@ namespace {
 // long as the field lives: a pasted megabyte, cleared again, holds 32 MB. Past this many edited
 // characters the history goes, so that repeated big pastes cannot grow the program without end.
 constexpr qsizetype kUndoHistoryLimit = 65536;
+
+qsizetype firstLineBreak(const QString& text) {
+    const qsizetype newline = text.indexOf(QLatin1Char('\n'));
+    const qsizetype end = newline < 0 ? text.size() : newline;
+    const qsizetype carriageReturn = QStringView(text).first(end).indexOf(QLatin1Char('\r'));
+    return carriageReturn >= 0 ? carriageReturn : newline;
+}
+
+// A single line shows a line break as a blank, so the field holds none: text inserted in any way
+// (typed, pasted, dropped) ends at its first line break, as in the Windows edit control. The
+// field held no line break before, and the caret stands at the end of what was inserted.
+// Cutting clears Qt's undo history, as setting the text does.
+class FirstLineOnly : public QValidator {
+public:
+    using QValidator::QValidator;
+
+    State validate(QString& input, int& position) const override {
+        const qsizetype lineBreak = firstLineBreak(input);
+        if (lineBreak < 0) return Acceptable;
+        if (lineBreak < position) {
+            input.remove(lineBreak, position - lineBreak);
+            position = static_cast<int>(lineBreak);
+        } else {
+            input.truncate(lineBreak);
+        }
+        return Acceptable;
+    }
+};
 }  // namespace
 
 FieldEdit::FieldEdit(QWidget* parent) : QLineEdit(parent) {
     setMaxLength(std::numeric_limits<int>::max());
+    setValidator(new FirstLineOnly(this));
     QFont plain;
     plain.setStyleStrategy(QFont::PreferNoShaping);
     setFont(plain);

@@ -7,7 +7,7 @@ namespace zif::qt {
 
 // A single-line field that reports every key release and every gain of focus to a handler.
 // It has no length limit of its own: an over-long paste must reach the conversion whole rather
-// than be cut to a different number.
+// than be cut to a different number. What is inserted ends at its first line break.
 class FieldEdit : public QLineEdit {
     Q_OBJECT
 

@@ -67,6 +67,9 @@ void EditField::SetPlaceholder(std::u16string_view text) {
     const std::wstring wide = toWide(text);
     // TRUE: the hint stays visible while the field has the focus.
     SendMessageW(edit_, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(wide.c_str()));
+    // Not every edit control repaints an empty field whose banner changed (Wine's does not), so
+    // the old banner, or none, would stay on the screen.
+    InvalidateRect(edit_, nullptr, TRUE);
 }
 
 LRESULT CALLBACK EditField::subclassProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam,

@@ -10,20 +10,24 @@ constexpr std::uint8_t kDecimal = 10;
 constexpr std::uint8_t kHexadecimal = 16;
 }  // namespace
 
+Form1::Form1(Field& text1, Field& text2)
+    : text1_{text1, IncrementalConversion(kDecimal, kHexadecimal)},
+      text2_{text2, IncrementalConversion(kHexadecimal, kDecimal)} {}
+
 void Form1::Text1_GotFocus() {
-    selectAll(text1_);
+    selectAll(text1_.field);
 }
 
 void Form1::Text2_GotFocus() {
-    selectAll(text2_);
+    selectAll(text2_.field);
 }
 
 void Form1::Text1_KeyUp() {
-    convertInto(text1_, kDecimal, text2_, kHexadecimal, decimalToHex_);
+    keyUp(text1_, text2_);
 }
 
 void Form1::Text2_KeyUp() {
-    convertInto(text2_, kHexadecimal, text1_, kDecimal, hexToDecimal_);
+    keyUp(text2_, text1_);
 }
 
 void Form1::selectAll(Field& field) {
@@ -31,39 +35,32 @@ void Form1::selectAll(Field& field) {
     field.SetSelLength(field.Text().size());
 }
 
-// A digit typed or erased at the end, the usual keystroke, is worked into the last result in
-// time linear in the length; anything else is converted whole.
-std::u16string Form1::convertEdited(const Conversion& last, std::u16string_view text,
-                                    std::uint8_t fromBase, std::uint8_t toBase) {
-    if (last.valid && !last.result.empty() && text.size() <= kMaxNumeralLength) {
-        const std::u16string_view before = last.source;
-        if (text.size() == before.size() + 1 && text.starts_with(before))
-            return AppendDigit(last.result, text.back(), fromBase, toBase);
-        if (before.size() == text.size() + 1 && !text.empty() && before.starts_with(text))
-            return DropLastDigit(last.result, fromBase, toBase);
-    }
-    return ConvertBase(text, fromBase, toBase);
+// An over-long numeral is no reason to end the program: the target is emptied and says
+// "Überlauf" as a placeholder. Any other error goes on to the top-level report, and the target
+// keeps what it held. A target that already holds the result is not written again: each write
+// lays the text out anew and tells assistive technology of a deletion and an insertion.
+void Form1::keyUp(Side& source, Side& target) {
+    const std::u16string text = source.field.Text();
+    if (showsOnlyOwnOutput(source, target, text)) return;
+    source.conversion.convert(text);
+    const std::u16string& result = source.conversion.result();
+    if (target.field.Text() != result) target.field.SetText(result);
+    showHint(target, source.conversion.overflow());
+    showHint(source, false);
 }
 
-// An over-long numeral is no reason to end the program: the target is emptied and says
-// "Überlauf" as a placeholder. Any other error goes on to the top-level report.
-void Form1::convertInto(const Field& source, std::uint8_t fromBase, Field& target,
-                        std::uint8_t toBase, Conversion& last) {
-    std::u16string text = source.Text();
-    if (!last.valid || text != last.source) {
-        Conversion fresh;
-        try {
-            fresh.result = convertEdited(last, text, fromBase, toBase);
-        } catch (const RuntimeError& error) {
-            if (error.number() != kOverflowError) throw;
-            fresh.overflow = true;
-        }
-        fresh.source = std::move(text);
-        fresh.valid = true;
-        last = std::move(fresh);
-    }
-    target.SetText(last.result);
-    target.SetPlaceholder(last.overflow ? kOverflowPlaceholder : u"");
+// Whether the source holds nothing but what the program last wrote into it, in a form whose
+// conversion would destroy the other field's input: the overflow state, or a result longer
+// than any numeral that converts. Moving into such a field, or copying from it, keeps both.
+bool Form1::showsOnlyOwnOutput(const Side& source, const Side& target, std::u16string_view text) {
+    if (text.empty()) return source.hinted;
+    return text.size() > kMaxNumeralLength && text == target.conversion.result();
+}
+
+void Form1::showHint(Side& side, bool hinted) {
+    if (side.hinted == hinted) return;
+    side.field.SetPlaceholder(hinted ? kOverflowPlaceholder : u"");
+    side.hinted = hinted;
 }
 
 }  // namespace zif

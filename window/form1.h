@@ -1,9 +1,8 @@
 #pragma once
 
-#include <cstdint>
-#include <string>
 #include <string_view>
 
+#include "convert/incremental_conversion.h"
 #include "window/field.h"
 
 namespace zif {
@@ -13,7 +12,7 @@ namespace zif {
 // other field; a field that gains the focus gets its whole content selected.
 class Form1 {
 public:
-    Form1(Field& text1, Field& text2) : text1_(text1), text2_(text2) {}
+    Form1(Field& text1, Field& text2);
     Form1(const Form1&) = delete;
     Form1& operator=(const Form1&) = delete;
 
@@ -23,25 +22,22 @@ public:
     void Text2_KeyUp();
 
 private:
-    // The last conversion of one direction. Most key releases (arrows, modifiers, Tab) leave
-    // the text as it was, and a 32767-digit numeral is worth converting only once.
-    struct Conversion {
-        std::u16string source;
-        std::u16string result;
-        bool overflow = false;
-        bool valid = false;
+    // A field, the conversion of its content into the other field, and whether it shows the
+    // overflow hint: it does while it is empty because the other field's numeral was too long.
+    struct Side {
+        Field& field;
+        IncrementalConversion conversion;
+        bool hinted = false;
     };
 
     static void selectAll(Field& field);
-    static std::u16string convertEdited(const Conversion& last, std::u16string_view text,
-                                        std::uint8_t fromBase, std::uint8_t toBase);
-    static void convertInto(const Field& source, std::uint8_t fromBase, Field& target,
-                            std::uint8_t toBase, Conversion& last);
+    static void keyUp(Side& source, Side& target);
+    static bool showsOnlyOwnOutput(const Side& source, const Side& target,
+                                   std::u16string_view text);
+    static void showHint(Side& side, bool hinted);
 
-    Field& text1_;
-    Field& text2_;
-    Conversion decimalToHex_;
-    Conversion hexToDecimal_;
+    Side text1_;
+    Side text2_;
 };
 
 }  // namespace zif

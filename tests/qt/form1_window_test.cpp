@@ -84,6 +84,10 @@ private slots:
     void contextMenuIsGerman();
     void overlongPasteShowsPlaceholder_data();
     void overlongPasteShowsPlaceholder();
+    void keysInProgramOutputKeepTheInput_data();
+    void keysInProgramOutputKeepTheInput();
+    void pasteEndsAtFirstLineBreak_data();
+    void pasteEndsAtFirstLineBreak();
     void fieldKeepsEveryCodeUnit_data();
     void fieldKeepsEveryCodeUnit();
     void fieldSelection_data();
@@ -456,6 +460,75 @@ void Form1WindowTest::overlongPasteShowsPlaceholder() {
     QCOMPARE(other->placeholderText(), placeholder);
     QCOMPARE(other->text().isEmpty(), !placeholder.isEmpty());
     QVERIFY(reports_.isEmpty());
+}
+
+void Form1WindowTest::keysInProgramOutputKeepTheInput_data() {
+    QTest::addColumn<int>("source");
+    QTest::addColumn<QString>("input");
+
+    QTest::newRow("tab into the hint") << 1 << QString(40000, '9');
+    // Its decimal form has 32872 digits, more than converts.
+    QTest::newRow("keys in an over-long result") << 2 << QString(27300, 'F');
+}
+
+// Moving into the other field and copying from it must not convert what the program wrote
+// there back over the user's input.
+void Form1WindowTest::keysInProgramOutputKeepTheInput() {
+    QFETCH(int, source);
+    QFETCH(QString, input);
+    FieldEdit* other = field(3 - source);
+    field(source)->setFocus(Qt::OtherFocusReason);
+    QGuiApplication::clipboard()->setText(input);
+    QTest::keyClick(handle(), Qt::Key_V, Qt::ControlModifier);
+    const QString shown = other->text();
+    const QString hint = other->placeholderText();
+    QCOMPARE(hint.isEmpty(), source == 2);
+
+    QTest::keyClick(handle(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), other);
+    QTest::keyClick(handle(), Qt::Key_C, Qt::ControlModifier);
+    QTest::keyClick(handle(), Qt::Key_End);
+    QTest::keyClick(handle(), Qt::Key_Left);
+    QVERIFY2(field(source)->text() == input, "the input is gone");
+    QVERIFY(other->text() == shown);
+    QCOMPARE(other->placeholderText(), hint);
+}
+
+void Form1WindowTest::pasteEndsAtFirstLineBreak_data() {
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<int>("caret");
+    QTest::addColumn<QString>("clipboard");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("converted");
+
+    QTest::newRow("newline at the end") << "" << 0 << "255\n"
+                                        << "255"
+                                        << "FF";
+    QTest::newRow("two lines") << "" << 0 << "12\r\n34"
+                               << "12"
+                               << "C";
+    QTest::newRow("carriage return alone") << "" << 0 << "12\r34"
+                                           << "12"
+                                           << "C";
+    QTest::newRow("line break first") << "" << 0 << "\n7"
+                                      << ""
+                                      << "";
+    QTest::newRow("into the middle") << "19" << 1 << "0\n5"
+                                     << "109"
+                                     << "6D";
+}
+
+// The field shows a line break as a blank; it holds none, as the Windows edit control does not.
+void Form1WindowTest::pasteEndsAtFirstLineBreak() {
+    QFETCH(QString, before);
+    QFETCH(int, caret);
+    QFETCH(QString, clipboard);
+    window_->text1()->setText(before);
+    window_->text1()->setCursorPosition(caret);
+    QGuiApplication::clipboard()->setText(clipboard);
+    QTest::keyClick(handle(), Qt::Key_V, Qt::ControlModifier);
+    QTEST(window_->text1()->text(), "text");
+    QTEST(window_->text2()->text(), "converted");
 }
 
 void Form1WindowTest::fieldKeepsEveryCodeUnit_data() {

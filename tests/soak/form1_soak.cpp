@@ -37,6 +37,8 @@ struct FieldModel {
     qsizetype cursor = 0;
     qsizetype anchor = 0;
     QString placeholder;
+    // What the last conversion into this field gave, written or already there.
+    QString converted;
 
     qsizetype selectionStart() const { return std::min(cursor, anchor); }
     qsizetype selectionEnd() const { return std::max(cursor, anchor); }
@@ -61,11 +63,15 @@ struct FieldModel {
         text.insert(cursor, inserted);
         cursor = anchor = cursor + inserted.size();
     }
-    // A field written by a conversion: the caret goes to the end.
-    void write(const QString& content, const QString& hint) {
+    // A field written by a conversion: the caret goes to the end. The same text is not written
+    // again, so the caret stays. Returns whether the text was written.
+    bool write(const QString& content, const QString& hint) {
+        converted = content;
+        placeholder = hint;
+        if (text == content) return false;
         text = content;
         cursor = anchor = content.size();
-        placeholder = hint;
+        return true;
     }
 };
 
@@ -89,6 +95,13 @@ bool isTypeable(const QString& text) {
     if (first.category() == QChar::Other_Format) return true;
     if (first.isPrint() || first.category() == QChar::Other_PrivateUse) return true;
     return first.isHighSurrogate() && text.size() > 1 && text[1].isLowSurrogate();
+}
+
+// A single-line field takes a pasted text up to its first line break.
+QString firstLine(const QString& text) {
+    qsizetype end = 0;
+    while (end < text.size() && text[end] != u'\n' && text[end] != u'\r') ++end;
+    return text.first(end);
 }
 
 QString escaped(const QString& text, qsizetype from, qsizetype count) {
@@ -389,10 +402,18 @@ void Soak::releaseKey(const Key& key) {
     check();
 }
 
+// The release converts, unless the field holds only what a conversion put there and converting
+// it would destroy the other field's input: the overflow state, or an over-long result.
 void Soak::convertOnRelease() {
     const int source = focus_;
     const int target = 3 - focus_;
-    const std::u16string text = model(source).text.toStdU16String();
+    const FieldModel& from = model(source);
+    if (from.text.isEmpty()
+            ? !from.placeholder.isEmpty()
+            : from.text.size() > qsizetype(zif::kMaxNumeralLength) && from.text == from.converted) {
+        return;
+    }
+    const std::u16string text = from.text.toStdU16String();
     const auto key = std::make_pair(source, text);
     auto found = conversions_.find(key);
     if (found == conversions_.end()) {
@@ -408,8 +429,8 @@ void Soak::convertOnRelease() {
         found = conversions_.emplace(key, std::move(result)).first;
     }
     if (!found->second.second.isEmpty()) ++overflows_;
-    model(target).write(found->second.first, found->second.second);
-    exact_[target] = true;
+    if (model(target).write(found->second.first, found->second.second)) exact_[target] = true;
+    model(source).placeholder.clear();
 }
 
 void Soak::tab(bool backwards) {
@@ -433,7 +454,7 @@ void Soak::pasteWithKeys(const QString& clip) {
     setClipboard(clip);
     const Key key{Qt::Key_V, Qt::ControlModifier, {}};
     pressKey(key);
-    model(focus_).replaceSelection(clip);
+    model(focus_).replaceSelection(firstLine(clip));
     releaseKey(key);
 }
 
@@ -456,7 +477,7 @@ void Soak::pasteFromContextMenu(const QString& clip) {
     if (enabled) paste->trigger();
     menu->close();
     QCoreApplication::processEvents();
-    if (enabled) model(focus_).replaceSelection(clip);
+    if (enabled) model(focus_).replaceSelection(firstLine(clip));
     check();
 }
 

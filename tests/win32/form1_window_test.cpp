@@ -336,6 +336,66 @@ void overflowShowsPlaceholder() {
     }
 }
 
+// A key released where the program's own output stands, in the hinted field or in a result
+// longer than any numeral that converts, leaves the user's input whole.
+void keysInProgramOutputKeepTheInput() {
+    const struct {
+        const char* name;
+        bool intoHex;
+        std::u16string input;
+    } cases[] = {{"tab into the hint", false, std::u16string(kMaxNumeralLength + 1, u'9')},
+                 // Its decimal form has 32872 digits.
+                 {"keys in an over-long result", true, std::u16string(27300, u'F')}};
+    for (const auto& c : cases) {
+        Window window;
+        HWND source = c.intoHex ? window.form.text2() : window.form.text1();
+        HWND target = c.intoHex ? window.form.text1() : window.form.text2();
+        SetFocus(source);
+        setText(source, c.input);
+        pressKey(source, 'V');
+        const std::u16string shown = textOf(target);
+        const std::u16string hint = cueBannerOf(target);
+        CHECK_EQ_IN(c.name, hint.empty(), c.intoHex);
+        SetFocus(target);
+        for (UINT key : {UINT{VK_TAB}, UINT{'C'}, UINT{VK_END}, UINT{VK_LEFT}})
+            pressKey(target, key);
+        CHECK_EQ_IN(c.name, textOf(source) == c.input, true);
+        CHECK_EQ_IN(c.name, textOf(target) == shown, true);
+        CHECK_EQ_IN(c.name, cueBannerOf(target), hint);
+    }
+}
+
+// Pixels of the field that differ from the window colour, once what is due has been painted.
+int inkIn(HWND edit) {
+    UpdateWindow(edit);
+    RECT client{};
+    GetClientRect(edit, &client);
+    HDC dc = GetDC(edit);
+    const COLORREF background = GetSysColor(COLOR_WINDOW);
+    int ink = 0;
+    for (int y = 0; y < client.bottom; ++y) {
+        for (int x = 0; x < client.right; ++x) ink += GetPixel(dc, x, y) != background ? 1 : 0;
+    }
+    ReleaseDC(edit, dc);
+    return ink;
+}
+
+// The hint appears and goes in an empty field whose text the conversion leaves as it is.
+void hintIsDrawnWhenItChanges() {
+    Window window;
+    HWND text1 = window.form.text1();
+    SetFocus(text1);
+    setText(text1, u"abc");
+    pressKey(text1, VK_END);
+    CHECK_EQ(inkIn(window.form.text2()), 0);
+    setText(text1, std::u16string(kMaxNumeralLength + 1, u'7'));
+    pressKey(text1, VK_END);
+    CHECK_EQ(inkIn(window.form.text2()) > 0, true);
+    setText(text1, u"abc");
+    pressKey(text1, VK_END);
+    CHECK_EQ(inkIn(window.form.text2()), 0);
+}
+
 // --- Layout, font, icon -----------------------------------------------------------------------
 
 RECT clientRectOf(HWND control) {
@@ -844,6 +904,8 @@ int wmain(int argc, wchar_t** argv) {
         {"tab order Text1, Text2", tabOrder},
         {"focus selects everything", focusSelectsEverything},
         {"overflow shows the placeholder; no length limit", overflowShowsPlaceholder},
+        {"keys in the program's output keep the input", keysInProgramOutputKeepTheInput},
+        {"the hint is drawn when it changes", hintIsDrawnWhenItChanges},
         {"layout in pixels at 96 dpi", layoutAt96Dpi},
         {"layout follows a DPI change", layoutFollowsDpiChange},
         {"controls use the message font", controlsUseTheMessageFont},

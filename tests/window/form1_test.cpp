@@ -27,7 +27,10 @@ public:
     void SetSelLength(std::size_t length) override {
         selLength = std::min(length, text.size() - selStart);
     }
-    void SetPlaceholder(std::u16string_view value) override { placeholder = value; }
+    void SetPlaceholder(std::u16string_view value) override {
+        placeholder = value;
+        ++hints;
+    }
 
     void type(char16_t c) {
         text.replace(selStart, selLength, 1, c);
@@ -48,7 +51,10 @@ public:
     std::size_t selStart = 0;
     std::size_t selLength = 0;
     int writes = 0;
+    int hints = 0;
 };
+
+const std::u16string kHint = u"\u00DCberlauf";
 
 class Form1Test : public ::testing::Test {
 protected:
@@ -136,13 +142,22 @@ TEST_F(Form1Test, UnchangedReleaseRewritesTheOtherFieldCanonically) {
     EXPECT_EQ(text2.text, u"7F");
 }
 
-TEST_F(Form1Test, ReleaseWithoutChangeStillWritesTheOtherField) {
+// What the other field shows stays the same; writing the same text again would lay it out anew
+// and announce a deletion and an insertion to assistive technology.
+TEST_F(Form1Test, ReleaseWithoutChangeWritesNothing) {
     typeInto(text1, u"255");
     const int writes = text2.writes;
     form.Text1_KeyUp();
     form.Text1_KeyUp();
-    EXPECT_EQ(text2.writes, writes + 2);
+    EXPECT_EQ(text2.writes, writes);
     EXPECT_EQ(text2.text, u"FF");
+
+    text1.SetText(std::u16string(kMaxNumeralLength + 1, u'7'));
+    form.Text1_KeyUp();
+    const int hints = text2.hints;
+    form.Text1_KeyUp();
+    EXPECT_EQ(text2.hints, hints) << "the hint is shown once";
+    EXPECT_EQ(text2.placeholder, kHint);
 }
 
 TEST_F(Form1Test, KeyUpNeverChangesItsOwnField) {
@@ -192,45 +207,12 @@ TEST_F(Form1Test, TypingAfterFocusReplacesTheContent) {
     EXPECT_EQ(text2.text, u"9");
 }
 
-// A long numeral pasted, then digits typed and erased at its end and in its middle: after
-// every release the other field holds the whole numeral's conversion, whichever way it was
-// reached.
-TEST_F(Form1Test, EditsOfALongNumeralGiveTheWholeConversion) {
-    const std::u16string pasted = std::u16string(u"8").append(3000, u'9');
-    for (FakeField* source : {&text1, &text2}) {
-        const bool decimal = source == &text1;
-        const std::uint8_t from = decimal ? 10 : 16, to = decimal ? 16 : 10;
-        source->SetText(pasted);
-        releaseKeyIn(*source);
-        auto expectWhole = [&](const char* step) {
-            EXPECT_EQ(other(*source).text, ConvertBase(source->text, from, to)) << step;
-        };
-        expectWhole("pasted");
-        typeInto(*source, u"07");
-        expectWhole("typed at the end");
-        source->backspace();
-        releaseKeyIn(*source);
-        expectWhole("erased at the end");
-        source->SetSelStart(1);
-        source->type(u'1');
-        releaseKeyIn(*source);
-        expectWhole("typed in the middle");
-        source->SetSelStart(source->text.size());
-        source->type(u'x');
-        releaseKeyIn(*source);
-        EXPECT_EQ(other(*source).text, u"") << "not a digit";
-        source->backspace();
-        releaseKeyIn(*source);
-        expectWhole("the wrong character erased");
-    }
-}
-
 TEST_F(Form1Test, OverlongNumeralShowsPlaceholderAndKeepsRunning) {
     typeInto(text1, u"12");
     text1.SetText(std::u16string(kMaxNumeralLength + 1, u'7'));
     EXPECT_NO_THROW(form.Text1_KeyUp());
     EXPECT_EQ(text2.text, u"");
-    EXPECT_EQ(text2.placeholder, u"\u00DCberlauf");
+    EXPECT_EQ(text2.placeholder, kHint);
 
     text1.backspace();  // back to 32767 digits: converts again
     form.Text1_KeyUp();
@@ -244,12 +226,62 @@ TEST_F(Form1Test, OverflowInHexFieldShowsPlaceholderInDecimalField) {
     text2.SetText(std::u16string(kMaxNumeralLength + 5, u'F'));
     form.Text2_KeyUp();
     EXPECT_EQ(text1.text, u"");
-    EXPECT_EQ(text1.placeholder, u"\u00DCberlauf");
+    EXPECT_EQ(text1.placeholder, kHint);
     form.Text2_KeyUp();  // unchanged input: the same answer
-    EXPECT_EQ(text1.placeholder, u"\u00DCberlauf");
+    EXPECT_EQ(text1.placeholder, kHint);
     text2.SetText(u"g");
     form.Text2_KeyUp();
     EXPECT_EQ(text1.placeholder, u"") << "an invalid numeral is no overflow";
+}
+
+// The hint says that the other field's numeral is too long; it goes as soon as that is no
+// longer so, whichever field is edited.
+TEST_F(Form1Test, HintLastsOnlyAsLongAsTheOverflow) {
+    for (FakeField* longField : {&text1, &text2}) {
+        FakeField& hinted = other(*longField);
+        longField->SetText(std::u16string(kMaxNumeralLength + 1, u'9'));
+        releaseKeyIn(*longField);
+        ASSERT_EQ(hinted.placeholder, kHint);
+        typeInto(hinted, u"1");
+        EXPECT_EQ(longField->text, u"1");
+        EXPECT_EQ(hinted.placeholder, u"") << "typed into";
+        hinted.backspace();
+        releaseKeyIn(hinted);
+        EXPECT_EQ(longField->text, u"");
+        EXPECT_EQ(hinted.placeholder, u"") << "erased again";
+        EXPECT_EQ(longField->placeholder, u"");
+    }
+}
+
+// A release in a field that holds only the program's overflow state (Tab into it) leaves the
+// over-long input whole; typed into, the field converts again.
+TEST_F(Form1Test, ReleaseInTheOverflowStateKeepsTheInput) {
+    for (FakeField* longField : {&text1, &text2}) {
+        FakeField& hinted = other(*longField);
+        const std::u16string input(kMaxNumeralLength + 1, u'9');
+        longField->SetText(input);
+        releaseKeyIn(*longField);
+        releaseKeyIn(hinted);
+        EXPECT_TRUE(longField->text == input) << "the input is gone";
+        EXPECT_EQ(hinted.placeholder, kHint);
+        typeInto(hinted, u"1");
+        EXPECT_EQ(longField->text, u"1");
+    }
+}
+
+// 27300 hexadecimal digits give a decimal numeral longer than any that converts. A release in
+// it (Tab into it, Ctrl+C, an arrow) leaves the input whole; an edit of it is the user's own.
+TEST_F(Form1Test, ReleaseInAnOverlongResultKeepsTheInput) {
+    const std::u16string input(27300, u'F');
+    text2.SetText(input);
+    form.Text2_KeyUp();
+    ASSERT_GT(text1.text.size(), kMaxNumeralLength);
+    form.Text1_KeyUp();
+    EXPECT_TRUE(text2.text == input) << "the input is gone";
+    EXPECT_EQ(text2.placeholder, u"");
+    typeInto(text1, u"1");
+    EXPECT_EQ(text2.text, u"");
+    EXPECT_EQ(text2.placeholder, kHint);
 }
 
 }  // namespace
