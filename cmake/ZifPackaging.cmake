@@ -13,7 +13,6 @@ set(CPACK_PACKAGE_CONTACT "${ZIF_PACKAGE_MAINTAINER}")
 if(NOT ZIF_HOMEPAGE STREQUAL "")
     set(CPACK_PACKAGE_HOMEPAGE_URL "${ZIF_HOMEPAGE}")
 endif()
-set(CPACK_STRIP_FILES ON)
 # Time stamps in the archives are those of the last commit, not of the build.
 configure_file("${CMAKE_CURRENT_LIST_DIR}/ZifCPackProject.cmake.in"
     "${_zif_package_dir}/ZifCPackProject.cmake" @ONLY)
@@ -109,6 +108,7 @@ elseif(UNIX AND NOT APPLE)
     install(FILES "${_zif_package_dir}/changelog.gz" DESTINATION "${_zif_doc_dir}")
 
     set(CPACK_GENERATOR "DEB")
+    set(CPACK_STRIP_FILES ON)
     set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
     set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
     set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${ZIF_PACKAGE_MAINTAINER}")
