@@ -1,6 +1,6 @@
-# Builds the program and its download once more from the same sources, in a folder of another
-# name and without a compiler cache, and checks that both come out byte for byte as in the
-# build tree under test. SETTINGS names a script that sets BUILD_DIR, SOURCE_DIR, WORK_DIR,
+# Builds the program and its download once more from a copy of the sources, in folders of
+# other names, with other file times and without a compiler cache, and checks that both come
+# out byte for byte as in the build tree under test. SETTINGS names a script that sets BUILD_DIR, SOURCE_DIR, WORK_DIR,
 # PROGRAM (the tree's program), PACKAGE_GENERATOR, GENERATOR and CACHE_ARGS.
 cmake_minimum_required(VERSION 3.25)
 include("${SETTINGS}")
@@ -28,19 +28,43 @@ endfunction()
 
 function(make_package build_dir output_dir)
     file(REMOVE_RECURSE "${output_dir}")
-    run("cpack in ${build_dir}" "${CMAKE_CPACK_COMMAND}" -G "${PACKAGE_GENERATOR}"
+    run("cpack in ${build_dir}" ${package_env} "${CMAKE_CPACK_COMMAND}" -G "${PACKAGE_GENERATOR}"
         --config "${build_dir}/CPackConfig.cmake" -B "${output_dir}")
     file(GLOB packages "${output_dir}/*.deb" "${output_dir}/*.zip")
     set(package "${packages}" PARENT_SCOPE)
 endfunction()
+
+# Both packages carry the time of the last commit of the tree under test; the copy has no git.
+# Only cpack is told so: the builds run as they always do.
+set(package_env)
+if(NOT DEFINED ENV{SOURCE_DATE_EPOCH})
+    find_program(GIT git)
+    if(GIT)
+        execute_process(COMMAND "${GIT}" log -1 --format=%ct WORKING_DIRECTORY "${SOURCE_DIR}"
+            OUTPUT_VARIABLE epoch OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+        if(epoch MATCHES "^[0-9]+$")
+            set(package_env "${CMAKE_COMMAND}" -E env "SOURCE_DATE_EPOCH=${epoch}")
+        endif()
+    endif()
+endif()
 
 run("building the tree's program" "${CMAKE_COMMAND}" --build "${BUILD_DIR}" --target zifwandler)
 make_package("${BUILD_DIR}" "${WORK_DIR}/package-here")
 set(first_package "${package}")
 
 now(start)
-file(REMOVE_RECURSE "${second}")
-run("configuring the second build" ${env} "${CMAKE_COMMAND}" -S "${SOURCE_DIR}" -B "${second}"
+# The copy leaves out build trees and git's data; its files get the time of copying.
+set(source "${WORK_DIR}/source")
+file(REMOVE_RECURSE "${source}" "${second}")
+file(GLOB top RELATIVE "${SOURCE_DIR}" "${SOURCE_DIR}/*" "${SOURCE_DIR}/.*")
+foreach(entry IN LISTS top)
+    if(NOT entry MATCHES "^(build|build-.*|out|\\.git|\\.|\\.\\.)$")
+        file(COPY "${SOURCE_DIR}/${entry}" DESTINATION "${source}")
+    endif()
+endforeach()
+file(GLOB_RECURSE copied "${source}/*")
+file(TOUCH_NOCREATE ${copied})
+run("configuring the second build" ${env} "${CMAKE_COMMAND}" -S "${source}" -B "${second}"
     -G "${GENERATOR}" -DBUILD_TESTING=OFF ${CACHE_ARGS})
 run("building the second program" ${env} "${CMAKE_COMMAND}" --build "${second}"
     --target zifwandler -j 2)
