@@ -97,8 +97,10 @@ elseif(NOT ZIF_PACKAGE_MAINTAINER MATCHES "^[^<>@]+ <[^<>@ ]+@[^<>@ ]+>$")
 endif()
 zif_read_changelog("${PROJECT_SOURCE_DIR}/CHANGELOG.md" "${ZIF_PACKAGE_MAINTAINER}")
 
-# No build path in any output: the compiler writes source and build folders as ".".
-add_compile_options("-ffile-prefix-map=${PROJECT_SOURCE_DIR}/=" "-ffile-prefix-map=${PROJECT_BINARY_DIR}/=")
+# No folder of the checkout in a release's objects: the compiler writes paths relative to the
+# source and build folders. Builds with debug information keep them whole for the debugger.
+add_compile_options("$<$<CONFIG:Release>:-ffile-prefix-map=${PROJECT_SOURCE_DIR}/=>"
+    "$<$<CONFIG:Release>:-ffile-prefix-map=${PROJECT_BINARY_DIR}/=>")
 if(WIN32 AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
     # A PE header's time stamp would make every link differ.
     add_link_options(LINKER:--no-insert-timestamp)
