@@ -14,7 +14,10 @@ set(expected
     usr/share/icons/hicolor/16x16/apps/${APP_ID}.png
     usr/share/icons/hicolor/32x32/apps/${APP_ID}.png
     usr/share/icons/hicolor/48x48/apps/${APP_ID}.png
-    usr/share/icons/hicolor/scalable/apps/${APP_ID}.svg)
+    usr/share/icons/hicolor/scalable/apps/${APP_ID}.svg
+    usr/share/doc/zifwandler/copyright
+    usr/share/man/man1/zifwandler.1.gz
+    usr/share/man/de/man1/zifwandler.1.gz)
 if(EXECUTABLE)
     list(APPEND expected usr/bin/zifwandler)
 endif()
@@ -50,4 +53,17 @@ endforeach()
 file(GLOB top RELATIVE "${DESTDIR}" "${DESTDIR}/*")
 if(NOT top STREQUAL "usr")
     message(SEND_ERROR "installed outside /usr: ${top}")
+endif()
+
+# The manual pages are roff that man reads without a complaint.
+find_program(MAN man)
+if(MAN)
+    foreach(page usr/share/man/man1/zifwandler.1.gz usr/share/man/de/man1/zifwandler.1.gz)
+        execute_process(COMMAND "${CMAKE_COMMAND}" -E env LC_ALL=C.UTF-8 MANWIDTH=80
+                "${MAN}" --warnings -E UTF-8 -l "${DESTDIR}/${page}"
+            OUTPUT_QUIET ERROR_VARIABLE warnings RESULT_VARIABLE result)
+        if(NOT result EQUAL 0 OR NOT warnings STREQUAL "")
+            message(SEND_ERROR "man finds fault with ${page}:\n${warnings}")
+        endif()
+    endforeach()
 endif()

@@ -170,7 +170,7 @@ TEST_F(VersionBlock, OneGermanStringTableWithTheKeysInOrder) {
     const std::u16string exe = widen(zif::kExecutableName);
     const std::vector<std::pair<std::u16string, std::u16string>> expected{
         {u"FileDescription", u"Umrechner für Dezimal- und Hexadezimalzahlen"},
-        {u"LegalCopyright", u"Copyright © 2026 Die ZIF-Wandler-Autoren"},
+        {u"LegalCopyright", u"Copyright © 2026 The ZIF-Wandler developers"},
         {u"ProductName", widen(zif::kDisplayName)},
         {u"FileVersion", version},
         {u"ProductVersion", version},
