@@ -36,6 +36,10 @@ if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
     endif()
     if(ZIF_BUILD_FUZZERS)
         # Coverage feedback from every library the fuzzers link, not just from the harness.
-        target_compile_options(zif_compile_options INTERFACE -fsanitize=fuzzer-no-link)
+        # Edge coverage only: tracing every comparison, a carry test in each limb step among
+        # them, made the fuzzers four times slower; planted faults are found within seconds
+        # without it.
+        target_compile_options(zif_compile_options INTERFACE -fsanitize=fuzzer-no-link
+            -fno-sanitize-coverage=trace-cmp)
     endif()
 endif()

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
-"""Writes the seed corpus of convert_fuzzer into fuzz/corpus/convert/.
+"""Writes the seed corpus of the convert fuzzers into fuzz/corpus/seeds/.
 
-Each seed is laid out as convert_fuzzer.cpp decodes it. Run from anywhere; the files are
+Each seed is laid out as fuzz/convert_harness.h decodes it. Run from anywhere; the files are
 committed, so this is only needed after changing the list below.
 """
 
@@ -9,7 +9,7 @@ import pathlib
 import random
 import shutil
 
-OUT = pathlib.Path(__file__).resolve().parent / "corpus" / "convert"
+OUT = pathlib.Path(__file__).resolve().parent / "corpus" / "seeds"
 DIGITS = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ"
 
 RAW, DIGIT, FOREIGN = 0, 1, 2

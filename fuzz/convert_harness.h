@@ -1,11 +1,17 @@
-// libFuzzer target for ConvertBase. It reaches the converter only through its public header,
-// so it checks whatever arithmetic sits behind it.
+#pragma once
+
+// What both libFuzzer targets for ConvertBase share: the input layout and the checks of every
+// answer. The targets differ only in the lengths they make numerals: the fast one stays where a
+// check takes well under a millisecond, the long one goes up to and past the length limit. The
+// harness reaches the converter only through its public header, so it checks whatever
+// arithmetic sits behind it.
 //
 // Input layout:
 //   byte 0  mode: bits 0-1 how the payload becomes UTF-16 (0 raw little-endian units, 2 digits
 //           with foreign units mixed in, 1 and 3 digits only); bits 2-4 all zero: bytes 1 and 2
 //           are the bases as they are, otherwise they are folded into 2..36; bits 5-6 both set:
-//           bytes 3-4 (little-endian) give a length the payload is repeated to.
+//           bytes 3-4 (little-endian) give a length the payload is repeated to, or with bit 7
+//           set, a length of pseudo-random digits of FromBase that begin with the payload.
 //   byte 1  FromBase, byte 2 ToBase.
 //   rest    payload.
 // Digit mode turns each byte into a digit of FromBase (lower case when bit 7 is set), so that
@@ -25,12 +31,14 @@
 
 #include "convert/convert_base.h"
 
-namespace {
+namespace zif::fuzz {
 
-constexpr std::size_t kNaiveLimit = 200;  // significant digits the naive reference handles
+// Source numerals up to this many significant digits are checked against the naive reference.
+inline constexpr std::size_t kNaiveLimit = 2500;
 
-[[noreturn]] void fail(const char* what, std::u16string_view number, unsigned from, unsigned to) {
-    std::fprintf(stderr, "convert_fuzzer: %s (FromBase %u, ToBase %u, %zu units:", what, from, to,
+[[noreturn]] inline void fail(const char* what, std::u16string_view number, unsigned from,
+                              unsigned to) {
+    std::fprintf(stderr, "convert fuzzer: %s (FromBase %u, ToBase %u, %zu units:", what, from, to,
                  number.size());
     for (std::size_t i = 0; i < number.size() && i < 64; ++i)
         std::fprintf(stderr, " %04X", static_cast<unsigned>(number[i]));
@@ -42,23 +50,23 @@ constexpr std::size_t kNaiveLimit = 200;  // significant digits the naive refere
 // signs and separators, and non-ASCII characters whose case mapping or "best fit" lands on
 // ASCII (long s, dotless i, Kelvin sign, full-width and other script digits), NUL and lone
 // surrogates.
-constexpr std::array<char16_t, 32> kForeign = {
+inline constexpr std::array<char16_t, 32> kForeign = {
     u'/',   u':',   u'@',   u'[',   u'`',   u'{',   u' ',   u'-',   u'+',   u'.',   u',',
     u'_',   0x0000, 0x007F, 0x00B2, 0x00B9, 0x00DF, 0x0130, 0x0131, 0x017F, 0x0660, 0x0966,
     0x2170, 0x212A, 0xFF10, 0xFF21, 0xFF41, 0xD800, 0xDBFF, 0xDC00, 0xDFFF, 0xFFFF};
 
-int digitOf(char16_t c) {
+inline int digitOf(char16_t c) {
     if (c >= u'0' && c <= u'9') return c - u'0';
     if (c >= u'A' && c <= u'Z') return c - u'A' + 10;
     if (c >= u'a' && c <= u'z') return c - u'a' + 10;
     return -1;
 }
 
-char16_t digitChar(int value) {
+inline char16_t digitChar(unsigned value) {
     return static_cast<char16_t>(value < 10 ? u'0' + value : u'A' + value - 10);
 }
 
-bool validIn(std::u16string_view number, unsigned base) {
+inline bool validIn(std::u16string_view number, unsigned base) {
     if (number.empty()) return false;
     for (char16_t c : number) {
         const int d = digitOf(c);
@@ -68,12 +76,12 @@ bool validIn(std::u16string_view number, unsigned base) {
 }
 
 // Upper case, no leading zeros, "0" for zero: the form every result must have.
-std::u16string canonical(std::u16string_view number) {
+inline std::u16string canonical(std::u16string_view number) {
     std::u16string out;
     for (char16_t c : number) {
         const int d = digitOf(c);
         if (out.empty() && d == 0) continue;
-        out.push_back(digitChar(d));
+        out.push_back(digitChar(static_cast<unsigned>(d)));
     }
     if (out.empty()) out = u"0";
     return out;
@@ -81,35 +89,62 @@ std::u16string canonical(std::u16string_view number) {
 
 // Value modulo a prime below 2^32, digit by digit: a cheap fingerprint that catches a wrong
 // digit anywhere in numerals far too long for the naive reference.
-std::uint64_t residue(std::u16string_view number, unsigned base, std::uint64_t prime) {
+inline std::uint64_t residue(std::u16string_view number, unsigned base, std::uint64_t prime) {
     std::uint64_t r = 0;
     for (char16_t c : number) r = (r * base + static_cast<std::uint64_t>(digitOf(c))) % prime;
     return r;
 }
 
-// Schoolbook short division of the source digits by ToBase, one remainder at a time. Slow on
-// purpose and built differently from any fast method, so the two are unlikely to share a fault.
-std::u16string naiveConvert(std::u16string_view number, unsigned from, unsigned to) {
-    std::vector<unsigned> digits;  // most significant first, in `from`
-    for (char16_t c : number) digits.push_back(static_cast<unsigned>(digitOf(c)));
-    std::u16string reversed;
-    bool zero = false;
-    while (!zero) {
-        unsigned remainder = 0;
-        zero = true;
-        for (unsigned& d : digits) {
-            const unsigned current = remainder * from + d;
-            d = current / to;
-            remainder = current % to;
-            if (d != 0) zero = false;
-        }
-        reversed.push_back(digitChar(static_cast<int>(remainder)));
+// The largest power of base below 2^32, and its exponent.
+struct Word {
+    std::uint64_t power = 1;
+    std::size_t digits = 0;
+};
+
+inline Word wordOf(unsigned base) {
+    Word word;
+    while (word.power * base < (std::uint64_t{1} << 32)) {
+        word.power *= base;
+        ++word.digits;
     }
-    return std::u16string(reversed.rbegin(), reversed.rend());
+    return word;
 }
 
-std::string ascii(std::u16string_view digits) {
-    return std::string(digits.begin(), digits.end());
+// Horner's rule on words below 2^32, a group of source digits at a time: the value is kept as
+// words of a power of ToBase, and each group multiplies every word. Quadratic and built nothing
+// like the divide-and-conquer conversion, so the two are unlikely to share a fault; the words
+// keep it fast enough to check every numeral of the fast target.
+inline std::u16string naiveConvert(std::u16string_view number, unsigned from, unsigned to) {
+    const Word in = wordOf(from), out = wordOf(to);
+    std::vector<std::uint64_t> words{0};  // least significant first, each below out.power
+    std::size_t at = 0;
+    const std::size_t first = number.size() % in.digits;
+    while (at < number.size()) {
+        const std::size_t count = at == 0 && first != 0 ? first : in.digits;
+        std::uint64_t factor = 1, carry = 0;
+        for (std::size_t i = 0; i < count; ++i, ++at) {
+            factor *= from;
+            carry = carry * from + static_cast<std::uint64_t>(digitOf(number[at]));
+        }
+        for (std::uint64_t& w : words) {
+            const std::uint64_t v = w * factor + carry;  // below 2^64: both factors below 2^32
+            w = v % out.power;
+            carry = v / out.power;
+        }
+        while (carry != 0) {
+            words.push_back(carry % out.power);
+            carry /= out.power;
+        }
+    }
+    std::u16string text;
+    for (std::size_t i = words.size(); i-- > 0;) {
+        std::u16string word;
+        for (std::uint64_t w = words[i]; w != 0; w /= to)
+            word.insert(word.begin(), digitChar(w % to));
+        if (i + 1 != words.size()) word.insert(0, out.digits - word.size(), u'0');
+        text += word;
+    }
+    return canonical(text);
 }
 
 struct Outcome {
@@ -117,7 +152,7 @@ struct Outcome {
     std::u16string result;
 };
 
-Outcome run(std::u16string_view number, unsigned from, unsigned to) {
+inline Outcome run(std::u16string_view number, unsigned from, unsigned to) {
     Outcome outcome;
     try {
         outcome.result = zif::ConvertBase(number, static_cast<std::uint8_t>(from),
@@ -132,13 +167,16 @@ Outcome run(std::u16string_view number, unsigned from, unsigned to) {
             fail("run-time error other than overflow", number, from, to);
         outcome.overflow = true;
     } catch (const std::exception& error) {
-        std::fprintf(stderr, "convert_fuzzer: unexpected exception: %s\n", error.what());
+        std::fprintf(stderr, "convert fuzzer: unexpected exception: %s\n", error.what());
         fail("unexpected exception", number, from, to);
     }
     return outcome;
 }
 
-void check(std::u16string_view number, unsigned from, unsigned to) {
+// Converts number and checks the answer every way that applies: its form, its residues, the
+// round trip back, std::to_chars and the naive reference where they reach, and the last digit
+// appended to and dropped from the neighbouring result.
+inline void check(std::u16string_view number, unsigned from, unsigned to) {
     const Outcome outcome = run(number, from, to);
     const std::u16string& result = outcome.result;
 
@@ -181,7 +219,7 @@ void check(std::u16string_view number, unsigned from, unsigned to) {
         fail("round trip of an over-long result does not overflow", number, from, to);
     }
 
-    const std::string digits = ascii(expected);
+    const std::string digits(expected.begin(), expected.end());
     std::uint64_t value = 0;
     const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value,
                                               static_cast<int>(from));
@@ -212,27 +250,40 @@ void check(std::u16string_view number, unsigned from, unsigned to) {
     }
 }
 
+// The lengths a target makes: a numeral longer than maxUnits is cut there, and the length field
+// of the repeat mode is taken into [repeatMin, repeatMax]. With repeatAlways every input is in
+// the repeat mode, whatever bits 5-6 say.
+struct Lengths {
+    std::size_t maxUnits;
+    std::size_t repeatMin;
+    std::size_t repeatMax;
+    bool repeatAlways;
+};
+
 struct Input {
     std::u16string number;
     unsigned from;
     unsigned to;
 };
 
-Input decode(const std::uint8_t* data, std::size_t size) {
+inline Input decode(const std::uint8_t* data, std::size_t size, const Lengths& lengths) {
     Input input{{}, 10, 16};
     if (size < 3) return input;
     const unsigned mode = data[0] & 3u;
     const bool rawBases = (data[0] & 0x1Cu) == 0;
-    const bool repeat = (data[0] & 0x60u) == 0x60u;
+    const bool repeat = lengths.repeatAlways || (data[0] & 0x60u) == 0x60u;
+    const bool randomFill = repeat && (data[0] & 0x80u) != 0;
     input.from = rawBases ? data[1] : 2u + data[1] % 35u;
     input.to = rawBases ? data[2] : 2u + data[2] % 35u;
+    const unsigned base = input.from >= 2 && input.from <= 36 ? input.from : 36u;
     data += 3;
     size -= 3;
 
     std::size_t length = 0;
     if (repeat) {
         if (size < 2) return input;
-        length = data[0] | static_cast<std::size_t>(data[1]) << 8;
+        const std::size_t field = data[0] | static_cast<std::size_t>(data[1]) << 8;
+        length = lengths.repeatMin + field % (lengths.repeatMax - lengths.repeatMin + 1);
         data += 2;
         size -= 2;
     }
@@ -244,33 +295,39 @@ Input decode(const std::uint8_t* data, std::size_t size) {
         if (size % 2 != 0)
             units.push_back(data[size - 1]);  // an odd last byte is a unit of its own
     } else {
-        const unsigned base = input.from >= 2 && input.from <= 36 ? input.from : 36u;
         for (std::size_t i = 0; i < size; ++i) {
             const std::uint8_t byte = data[i];
             if (mode == 2 && (byte & 0xE0u) == 0xE0u) {
                 units.push_back(kForeign[byte & 0x1Fu]);
                 continue;
             }
-            const char16_t digit = digitChar(static_cast<int>((byte & 0x7Fu) % base));
+            const char16_t digit = digitChar((byte & 0x7Fu) % base);
             const bool lower = (byte & 0x80u) != 0 && digit >= u'A';
             units.push_back(lower ? static_cast<char16_t>(digit - u'A' + u'a') : digit);
         }
     }
 
-    if (repeat && !units.empty()) {
+    if (randomFill) {
+        // splitmix64, seeded by the payload: digits without a pattern, of any length.
+        std::uint64_t state = 0x9E3779B97F4A7C15u;
+        for (char16_t u : units) state = state * 31 + u;
+        input.number = units.substr(0, length);
+        while (input.number.size() < length) {
+            std::uint64_t z = (state += 0x9E3779B97F4A7C15u);
+            z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9u;
+            z = (z ^ (z >> 27)) * 0x94D049BB133111EBu;
+            z ^= z >> 31;
+            input.number.push_back(digitChar(static_cast<unsigned>(z % base)));
+        }
+    } else if (repeat && !units.empty()) {
         input.number.reserve(length);
         while (input.number.size() < length)
             input.number.append(units, 0, length - input.number.size());
     } else {
         input.number = std::move(units);
     }
+    if (input.number.size() > lengths.maxUnits) input.number.resize(lengths.maxUnits);
     return input;
 }
 
-}  // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const Input input = decode(data, size);
-    check(input.number, input.from, input.to);
-    return 0;
-}
+}  // namespace zif::fuzz
