@@ -477,6 +477,7 @@ void Form1WindowTest::fieldKeepsEveryCodeUnit() {
     QVERIFY(field.Text() == text);
     field.SetPlaceholder(text);
     QCOMPARE(window_->text2()->placeholderText().toStdU16String(), text);
+    QCOMPARE(window_->text2()->accessibleDescription().toStdU16String(), text);
 }
 
 void Form1WindowTest::fieldSelection_data() {
