@@ -563,6 +563,7 @@ void Form1WindowTest::tabOrderAndAccessibility() {
              "Dez");
     QCOMPARE(QAccessible::queryAccessibleInterface(window_->text2())->text(QAccessible::Name),
              "Hex");
+    QCOMPARE(QAccessible::queryAccessibleInterface(window_.get())->role(), QAccessible::Window);
 }
 
 // At Qt's usual 9 pt the labels' colons are cut off and the fields are too low for a line.
