@@ -1,5 +1,7 @@
 #include "qt/form1_window.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QFont>
 #include <QScreen>
 #include <QStyle>
@@ -18,6 +20,21 @@ QLabel* makeLabel(const char* caption, const TwipRect& where, QWidget* parent) {
     return label;
 }
 
+// Qt gives a top-level QWidget the role of a client area, which AT-SPI calls a filler: tools
+// that look for an application's windows by their role would not find this one.
+QAccessibleInterface* accessibleWindow(const QString& className, QObject* object) {
+    if (className != QLatin1String(Form1Window::staticMetaObject.className())) return nullptr;
+    auto* window = static_cast<QWidget*>(object);
+    return window->isWindow() ? new QAccessibleWidget(window, QAccessible::Window) : nullptr;
+}
+
+// Installed before the window is built, so that no interface of another role is made for it.
+QWidget* withWindowRole(QWidget* parent) {
+    static const bool installed = (QAccessible::installFactory(accessibleWindow), true);
+    static_cast<void>(installed);
+    return parent;
+}
+
 FieldEdit* makeField(const char* accessibleName, const TwipRect& where, QWidget* parent) {
     auto* field = new FieldEdit(parent);
     field->setGeometry(toPixels(where));
@@ -27,7 +44,7 @@ FieldEdit* makeField(const char* accessibleName, const TwipRect& where, QWidget*
 }  // namespace
 
 Form1Window::Form1Window(QWidget* parent)
-    : QWidget(parent),
+    : QWidget(withWindowRole(parent)),
       label1_(makeLabel(Form1Layout::kDecimalRow.caption, Form1Layout::kDecimalRow.label, this)),
       text1_(makeField("Dez", Form1Layout::kDecimalRow.field, this)),
       label2_(makeLabel(Form1Layout::kHexRow.caption, Form1Layout::kHexRow.label, this)),

@@ -37,8 +37,13 @@ void LineEditField::SetSelLength(std::size_t length) {
     edit_.setSelection(start, clampTo(length, available));
 }
 
+// The hint is the field's accessible description too. Qt reads a placeholder into the description
+// but tells no one when it changes; setting the description sends assistive technology an event,
+// so a screen reader hears the hint come and go rather than keeping a stale one.
 void LineEditField::SetPlaceholder(std::u16string_view text) {
-    edit_.setPlaceholderText(toQString(text));
+    const QString hint = toQString(text);
+    edit_.setPlaceholderText(hint);
+    if (edit_.accessibleDescription() != hint) edit_.setAccessibleDescription(hint);
 }
 
 }  // namespace zif::qt

@@ -551,6 +551,7 @@ void Form1WindowTest::fieldKeepsEveryCodeUnit() {
     QVERIFY(field.Text() == text);
     field.SetPlaceholder(text);
     QCOMPARE(window_->text2()->placeholderText().toStdU16String(), text);
+    QCOMPARE(window_->text2()->accessibleDescription().toStdU16String(), text);
 }
 
 void Form1WindowTest::fieldSelection_data() {
@@ -636,6 +637,7 @@ void Form1WindowTest::tabOrderAndAccessibility() {
              "Dez");
     QCOMPARE(QAccessible::queryAccessibleInterface(window_->text2())->text(QAccessible::Name),
              "Hex");
+    QCOMPARE(QAccessible::queryAccessibleInterface(window_.get())->role(), QAccessible::Window);
 }
 
 // At Qt's usual 9 pt the labels' colons are cut off and the fields are too low for a line.
