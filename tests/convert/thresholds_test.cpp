@@ -97,7 +97,9 @@ TEST(ConvertBaseThresholds, LengthsAroundEverySwitchOnAFreshThread) {
             if (length > kMaxNumeralLength) continue;
             const std::string what = "from " + std::to_string(from) + " to " + std::to_string(to) +
                                      ", " + std::to_string(length) + " digits";
-            expectConverts(u"1" + randomNumeral(rng, from, length - 1), from, to, what);
+            std::u16string numeral(1, u'1');
+            numeral += randomNumeral(rng, from, length - 1);
+            expectConverts(numeral, from, to, what);
             if (n > 70 || n % 8 == 0)
                 expectConverts(std::u16string(length, top), from, to, what + " all max");
         }
