@@ -208,7 +208,8 @@ const Plan& planFor(unsigned from, unsigned to) {
 void convertLarge(std::u16string_view digits, unsigned from, unsigned to, std::u16string& out) {
     const unsigned fromBits = detail::bitsPerDigit(from), toBits = detail::bitsPerDigit(to);
     if (fromBits != 0 && toBits != 0) {
-        const std::size_t n = (digits.size() * fromBits + 63) / 64;
+        const std::size_t n =
+            (digits.size() * fromBits + detail::kLimbBits - 1) / detail::kLimbBits;
         Limb* limbs = scratchLimbs(n);
         std::fill(limbs, limbs + n, Limb{0});
         detail::readBinaryLimbs(digits, fromBits, limbs);
@@ -230,8 +231,8 @@ void convertLarge(std::u16string_view digits, unsigned from, unsigned to, std::u
         detail::writePowerLimbs(value, n, to, detail::limbChunk(to).digits, out);
 }
 
-// A canonical numeral of `base` as limbs of the radix it is written from (2^64 for a power of
-// two, base^k otherwise), with a spare limb on top.
+// A canonical numeral of `base` as limbs of the radix it is written from (2^kLimbBits for a
+// power of two, base^k otherwise), with a spare limb on top.
 struct NumeralLimbs {
     Radix radix;
     unsigned bits;           // log2(base) for a power of two, else 0
@@ -243,11 +244,12 @@ NumeralLimbs readNumeral(std::u16string_view numeral, unsigned base) {
     const unsigned bits = detail::bitsPerDigit(base);
     if (bits != 0) {
         NumeralLimbs out{Radix::binary(), bits, 0, {}};
-        out.limbs.assign((numeral.size() * bits + 63) / 64 + 1, Limb{0});
+        out.limbs.assign((numeral.size() * bits + detail::kLimbBits - 1) / detail::kLimbBits + 1,
+                         Limb{0});
         detail::readBinaryLimbs(numeral, bits, out.limbs.data());
         return out;
     }
-    const detail::Chunk chunk = detail::limbChunk(base);
+    const detail::BasicChunk<Limb> chunk = detail::limbChunk(base);
     NumeralLimbs out{Radix::power(chunk.power), 0, chunk.digits, {}};
     out.limbs.assign((numeral.size() + chunk.digits - 1) / chunk.digits + 1, Limb{0});
     detail::readChunks(numeral, base, chunk.digits, out.limbs.data());
@@ -314,7 +316,7 @@ namespace {
     }
 
     // Values that fit 64 bits need no limbs, and no allocation once Result has room.
-    const detail::Chunk chunk = detail::limbChunk(FromBase);
+    const detail::BasicChunk<std::uint64_t> chunk = detail::valueChunk(FromBase);
     if (Number.size() <= chunk.digits + 1) {
         const detail::ShortValue value = detail::readShort(Number, FromBase);
         if (!value.valid)
@@ -338,14 +340,14 @@ namespace {
     const std::u16string_view digits = Number.substr(firstSignificant);
 
     if (digits.size() <= chunk.digits) {
-        detail::writeValue(detail::readChunk(digits.data(), digits.size(), FromBase), ToBase,
+        detail::writeValue(detail::readValue(digits.data(), digits.size(), FromBase), ToBase,
                            Result);
         return;
     }
     if (digits.size() == chunk.digits + 1) {
-        const Limb head = detail::readChunk(digits.data(), chunk.digits, FromBase);
-        const Limb last = detail::digitValue(digits.back());
-        if (head <= (~Limb{0} - last) / FromBase) {
+        const std::uint64_t head = detail::readValue(digits.data(), chunk.digits, FromBase);
+        const std::uint64_t last = detail::digitValue(digits.back());
+        if (head <= (~std::uint64_t{0} - last) / FromBase) {
             detail::writeValue(head * FromBase + last, ToBase, Result);
             return;
         }

@@ -33,19 +33,19 @@ constexpr std::array<char16_t, 512> makeHexPairs() {
 }
 constexpr auto kHexPairs = makeHexPairs();
 
-// A 64-bit hardware divide by a run-time base takes 14-45 cycles on x86-64; the reciprocal
-// takes two multiplies. A value is cut into blocks below 2^32 (base^blockDigits each); in a block
-// a division by base^2 splits off two digits with one multiply (Lemire, Kaser and Kurz, "Faster
-// remainder by direct computation", 2019: floor(x / d) = the high limb of x * (floor((2^64 - 1)
-// / d) + 1) for every x and d below 2^32), and a digit pair (below 36^2) is split by a 16-bit
-// fixed-point reciprocal of the base: pair * ceil(2^16 / base) is off by less than 1296 / 2^16,
-// too little to reach the next multiple of 2^16.
+// A hardware divide by a run-time base takes tens of cycles (or a library call for 64 bits on a
+// 32-bit target); the reciprocal takes two multiplies. A 64-bit value is cut into blocks below
+// 2^32 (base^blockDigits each); in a block a division by base^2 splits off two digits with one
+// multiply (Lemire, Kaser and Kurz, "Faster remainder by direct computation", 2019: floor(x / d)
+// = the high half of x * (floor((2^64 - 1) / d) + 1) for every x and d below 2^32), and a digit
+// pair (below 36^2) is split by a 16-bit fixed-point reciprocal of the base: pair * ceil(2^16 /
+// base) is off by less than 1296 / 2^16, too little to reach the next multiple of 2^16.
 struct BaseDivisors {
     Divisor single;
-    Divisor block;
+    Divisor64 block;
     unsigned blockDigits;
     std::uint32_t square;
-    Limb squareInverse;
+    std::uint64_t squareInverse;
     std::uint32_t pairReciprocal;
 };
 
@@ -54,11 +54,11 @@ const BaseDivisors& baseDivisors(unsigned base) {
         std::vector<BaseDivisors> divisors;
         for (unsigned b = 0; b <= 36; ++b) {
             const unsigned d = b < 2 ? 2 : b;
-            Limb block = 1;
+            std::uint64_t block = 1;
             unsigned blockDigits = 0;
             for (; block * d <= 0xFFFFFFFFu; block *= d) ++blockDigits;
-            divisors.push_back({Divisor(d), Divisor(block), blockDigits, d * d,
-                                ~Limb{0} / (Limb{d} * d) + 1, (65535 + d) / d});
+            divisors.push_back({Divisor(d), Divisor64(block), blockDigits, d * d,
+                                ~std::uint64_t{0} / (std::uint64_t{d} * d) + 1, (65535 + d) / d});
         }
         return divisors;
     }();
@@ -85,10 +85,17 @@ void putEightDecimal(char16_t* at, std::uint32_t v) {
     putPair(at + 6, low % 100);
 }
 
-// Writes exactly 19 decimal digits of v < 10^19 at `at`; the constant divisions compile to
-// multiplies.
-void putNineteenDecimal(char16_t* at, Limb v) {
-    const Limb top = v / 10000000000000000u, rest = v % 10000000000000000u;
+// Writes exactly 9 decimal digits of v < 10^9 at `at`.
+void putNineDecimal(char16_t* at, std::uint32_t v) {
+    const std::uint32_t top = v / 100000000;
+    at[0] = static_cast<char16_t>(u'0' + top);
+    putEightDecimal(at + 1, v - top * 100000000);
+}
+
+// Writes exactly 19 decimal digits of v < 10^19 at `at`; on a 64-bit target the constant
+// divisions compile to multiplies.
+void putNineteenDecimal(char16_t* at, std::uint64_t v) {
+    const std::uint64_t top = v / 10000000000000000u, rest = v % 10000000000000000u;
     at[0] = static_cast<char16_t>(u'0' + top / 100);
     putPair(at + 1, static_cast<unsigned>(top % 100));
     putEightDecimal(at + 3, static_cast<std::uint32_t>(rest / 100000000));
@@ -96,27 +103,27 @@ void putNineteenDecimal(char16_t* at, Limb v) {
 }
 
 // Number of decimal digits of v (1 for 0).
-unsigned decimalDigits(Limb v) {
-    static constexpr Limb kPowers[] = {1,
-                                       10,
-                                       100,
-                                       1000,
-                                       10000,
-                                       100000,
-                                       1000000,
-                                       10000000,
-                                       100000000,
-                                       1000000000,
-                                       10000000000,
-                                       100000000000,
-                                       1000000000000,
-                                       10000000000000,
-                                       100000000000000,
-                                       1000000000000000,
-                                       10000000000000000,
-                                       100000000000000000,
-                                       1000000000000000000,
-                                       10000000000000000000u};
+unsigned decimalDigits(std::uint64_t v) {
+    static constexpr std::uint64_t kPowers[] = {1,
+                                                10,
+                                                100,
+                                                1000,
+                                                10000,
+                                                100000,
+                                                1000000,
+                                                10000000,
+                                                100000000,
+                                                1000000000,
+                                                10000000000,
+                                                100000000000,
+                                                1000000000000,
+                                                10000000000000,
+                                                100000000000000,
+                                                1000000000000000,
+                                                10000000000000000,
+                                                100000000000000000,
+                                                1000000000000000000,
+                                                10000000000000000000u};
     // 1233 / 4096 ~ log10(2): the estimate is the count or one below it.
     // v | 1 counts 0 as one digit and changes no count (10^k is even).
     const unsigned estimate = (static_cast<unsigned>(std::bit_width(v | 1)) * 1233) >> 12;
@@ -126,10 +133,10 @@ unsigned decimalDigits(Limb v) {
 // Writes the digits of v, exactly `count` of them (its decimal digit count), at `at`. Blocks of
 // 8 digits split off by 10^8 are written independently: the chain of divisions by 100 this
 // replaces was a third of the time of a 16-digit 16->10 conversion.
-void putDecimal(char16_t* at, unsigned count, Limb v) {
+void putDecimal(char16_t* at, unsigned count, std::uint64_t v) {
     char16_t* end = at + count;
     while (v >= 100000000) {
-        const Limb q = v / 100000000;
+        const std::uint64_t q = v / 100000000;
         end -= 8;
         putEightDecimal(end, static_cast<std::uint32_t>(v - q * 100000000));
         v = q;
@@ -158,7 +165,8 @@ char16_t* putBlockBefore(char16_t* end, std::uint32_t x, unsigned base, unsigned
         p[1] = kDigitChars[pair - high * base];
     };
     while (x >= divisors.square) {
-        const auto q = static_cast<std::uint32_t>(mulWide(divisors.squareInverse, x).hi);
+        const auto q =
+            static_cast<std::uint32_t>(Uint128::product(divisors.squareInverse, x).high());
         putPairOf(x - q * divisors.square);
         x = q;
     }
@@ -172,7 +180,8 @@ char16_t* putBlockBefore(char16_t* end, std::uint32_t x, unsigned base, unsigned
 
 // Writes the digits of v in base, no leading zeros, ending just before `end`; returns the
 // first digit's position.
-char16_t* putDigitsBefore(char16_t* end, Limb v, unsigned base) {
+template <class Word>
+char16_t* putDigitsBefore(char16_t* end, Word v, unsigned base) {
     char16_t* p = end;
     if (base == 10) {
         while (v >= 100) {
@@ -187,7 +196,7 @@ char16_t* putDigitsBefore(char16_t* end, Limb v, unsigned base) {
             *--p = static_cast<char16_t>(u'0' + v);
         }
     } else if (const unsigned bits = bitsPerDigit(base)) {
-        const Limb mask = base - 1;
+        const Word mask = base - 1;
         do {
             *--p = kDigitChars[v & mask];
             v >>= bits;
@@ -195,7 +204,7 @@ char16_t* putDigitsBefore(char16_t* end, Limb v, unsigned base) {
     } else {
         const BaseDivisors& divisors = baseDivisors(base);
         while (v > 0xFFFFFFFFu) {
-            Limb block;
+            std::uint64_t block;
             v = divisors.block.divide(0, v, block);
             p = putBlockBefore(p, static_cast<std::uint32_t>(block), base, divisors.blockDigits);
         }
@@ -205,8 +214,9 @@ char16_t* putDigitsBefore(char16_t* end, Limb v, unsigned base) {
 }
 
 // Value of the digits by a chain of multiply-adds.
-Limb readChunkGeneric(const char16_t* digits, std::size_t count, unsigned base) {
-    Limb value = 0;
+template <class Word>
+Word readChunkGeneric(const char16_t* digits, std::size_t count, unsigned base) {
+    Word value = 0;
     if (const unsigned bits = bitsPerDigit(base)) {
         // A shift instead of a multiply by the run-time base: 1 cycle a digit instead of 4.
         for (std::size_t i = 0; i < count; ++i) value = (value << bits) | kDigitValues[digits[i]];
@@ -225,7 +235,7 @@ std::uint32_t readEightDecimal(const char16_t* digits) {
     std::memcpy(&low, digits, 8);
     std::memcpy(&high, digits + 4, 8);
     if constexpr (std::endian::native == std::endian::big) {
-        return static_cast<std::uint32_t>(readChunkGeneric(digits, 8, 10));
+        return readChunkGeneric<std::uint32_t>(digits, 8, 10);
     }
     // Each 16-bit lane holds a digit; combine neighbours: lanes 0 and 2 then hold 10 d0 + d1
     // and 10 d2 + d3.
@@ -255,15 +265,28 @@ bool allDigitsOf(std::u16string_view text, unsigned base) {
     return bad == 0;
 }
 
-Limb readChunk(const char16_t* digits, std::size_t count, unsigned base) {
+namespace {
+
+template <class Word>
+Word readDigits(const char16_t* digits, std::size_t count, unsigned base) {
     if (base == 10 && count >= 8) {
         // Two independent halves, then one multiply-add to join them.
-        Limb value = readChunkGeneric(digits, count % 8, 10);
+        Word value = readChunkGeneric<Word>(digits, count % 8, 10);
         for (std::size_t i = count % 8; i < count; i += 8)
-            value = value * 100000000 + readEightDecimal(digits + i);
+            value = static_cast<Word>(value * 100000000 + readEightDecimal(digits + i));
         return value;
     }
-    return readChunkGeneric(digits, count, base);
+    return readChunkGeneric<Word>(digits, count, base);
+}
+
+}  // namespace
+
+Limb readChunk(const char16_t* digits, std::size_t count, unsigned base) {
+    return readDigits<Limb>(digits, count, base);
+}
+
+std::uint64_t readValue(const char16_t* digits, std::size_t count, unsigned base) {
+    return readDigits<std::uint64_t>(digits, count, base);
 }
 
 void readChunks(std::u16string_view digits, unsigned base, unsigned chunkDigits, Limb* out) {
@@ -280,9 +303,9 @@ void readBinaryLimbs(std::u16string_view digits, unsigned bits, Limb* out) {
         const Limb value = kDigitValues[*it];
         pending |= value << filled;
         filled += bits;
-        if (filled >= 64) {
+        if (filled >= kLimbBits) {
             *out++ = pending;
-            filled -= 64;
+            filled -= kLimbBits;
             pending = filled != 0 ? value >> (bits - filled) : 0;
         }
     }
@@ -290,11 +313,11 @@ void readBinaryLimbs(std::u16string_view digits, unsigned bits, Limb* out) {
 }
 
 ShortValue readShort(std::u16string_view text, unsigned base) {
-    const Chunk chunk = kChunks[base];
+    const BasicChunk<std::uint64_t> chunk = valueChunk(base);
     const std::size_t headCount = std::min<std::size_t>(text.size(), chunk.digits);
     // Branch-free passes over the few characters; the vectorized check costs more to set up.
     unsigned bad = 0;
-    Limb head = 0;
+    std::uint64_t head = 0;
     if (base == 10 && headCount < 8) {
         for (const char16_t c : text) {
             const unsigned digit = static_cast<unsigned>(c - u'0');
@@ -307,7 +330,7 @@ ShortValue readShort(std::u16string_view text, unsigned base) {
         for (const char16_t c : text)
             bad |= static_cast<unsigned>(static_cast<unsigned>(c - u'0') >= 10u);
         if (bad != 0) return {0, false, false};
-        head = readChunk(text.data(), headCount, 10);
+        head = readValue(text.data(), headCount, 10);
     } else {
         // Checked and read in one pass; invalid digits only spoil a value that is not used.
         auto read = [&](auto join) {
@@ -319,19 +342,19 @@ ShortValue readShort(std::u16string_view text, unsigned base) {
             }
         };
         if (const unsigned bits = bitsPerDigit(base))
-            read([bits](Limb value, unsigned digit) { return (value << bits) | digit; });
+            read([bits](std::uint64_t value, unsigned digit) { return (value << bits) | digit; });
         else
-            read([base](Limb value, unsigned digit) { return value * base + digit; });
+            read([base](std::uint64_t value, unsigned digit) { return value * base + digit; });
         if (text.size() > headCount) bad |= static_cast<unsigned>(digitValue(text.back()) >= base);
         if (bad != 0) return {0, false, false};
     }
     if (text.size() == headCount) return {head, true, true};
-    const Limb last = kDigitValues[text.back()];
-    if (head > (~Limb{0} - last) / base) return {0, true, false};
+    const std::uint64_t last = kDigitValues[text.back()];
+    if (head > (~std::uint64_t{0} - last) / base) return {0, true, false};
     return {head * base + last, true, true};
 }
 
-void writeValue(Limb value, unsigned base, std::u16string& out) {
+void writeValue(std::uint64_t value, unsigned base, std::u16string& out) {
     // Made at its final size and written in place: built aside and copied, the copy's wide load
     // waited for the digits' narrow stores, which doubled the time of a 5-digit conversion.
     if (base == 10) {
@@ -351,7 +374,7 @@ void writeValue(Limb value, unsigned base, std::u16string& out) {
         const unsigned count =
             digitsForBits(static_cast<unsigned>(std::bit_width(value | 1)), bits);
         out.assign(count, u'0');
-        const Limb mask = base - 1;
+        const std::uint64_t mask = base - 1;
         for (char16_t* p = out.data() + count; p != out.data(); value >>= bits)
             *--p = kDigitChars[value & mask];
     } else {
@@ -364,17 +387,17 @@ void writeValue(Limb value, unsigned base, std::u16string& out) {
 
 void writeBinaryLimbs(const Limb* limbs, std::size_t n, unsigned bits, std::u16string& out) {
     const std::size_t totalBits =
-        (n - 1) * 64 + static_cast<std::size_t>(std::bit_width(limbs[n - 1]));
+        (n - 1) * kLimbBits + static_cast<std::size_t>(std::bit_width(limbs[n - 1]));
     const std::size_t count = totalBits == 0 ? 1 : (totalBits + bits - 1) / bits;
     const Limb mask = (Limb{1} << bits) - 1;
     out.assign(count, u'0');
     char16_t* const last = out.data() + count - 1;
     if (bits == 4) {
-        // A limb is exactly 16 hex digits: no digit straddles two limbs.
+        // A limb is exactly kLimbBits / 4 hex digits: no digit straddles two limbs.
         char16_t* p = out.data() + count;
         for (std::size_t i = 0; i + 1 < n; ++i) {
             Limb v = limbs[i];
-            for (int pair = 0; pair < 8; ++pair, v >>= 8) {
+            for (unsigned pair = 0; pair < kLimbBits / 8; ++pair, v >>= 8) {
                 p -= 2;
                 std::memcpy(p, &kHexPairs[2 * (v & 0xFF)], 2 * sizeof(char16_t));
             }
@@ -384,10 +407,11 @@ void writeBinaryLimbs(const Limb* limbs, std::size_t n, unsigned bits, std::u16s
     }
     for (std::size_t digit = 0; digit < count; ++digit) {
         const std::size_t bit = digit * bits;
-        const std::size_t index = bit / 64;
-        const unsigned offset = bit % 64;
+        const std::size_t index = bit / kLimbBits;
+        const unsigned offset = bit % kLimbBits;
         Limb value = limbs[index] >> offset;
-        if (offset + bits > 64 && index + 1 < n) value |= limbs[index + 1] << (64 - offset);
+        if (offset + bits > kLimbBits && index + 1 < n)
+            value |= limbs[index + 1] << (kLimbBits - offset);
         last[-static_cast<std::ptrdiff_t>(digit)] = kDigitChars[value & mask];
     }
 }
@@ -402,6 +426,11 @@ void writePowerLimbs(const Limb* limbs, std::size_t n, unsigned base, unsigned d
     char16_t* p = std::copy(headFirst, static_cast<const char16_t*>(headEnd), out.data());
     if (base == 10 && digitsPerLimb == 19) {
         for (std::size_t i = n - 1; i-- > 0; p += 19) putNineteenDecimal(p, limbs[i]);
+        return;
+    }
+    if (base == 10 && digitsPerLimb == 9) {
+        for (std::size_t i = n - 1; i-- > 0; p += 9)
+            putNineDecimal(p, static_cast<std::uint32_t>(limbs[i]));
         return;
     }
     const Divisor& divisor = baseDivisors(base).single;
