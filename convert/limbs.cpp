@@ -7,7 +7,7 @@
 
 #include "convert/check.h"
 
-#if defined(__x86_64__) && !defined(ZIF_PORTABLE_ARITHMETIC)
+#if defined(__x86_64__) || defined(__i386__)
 #include <x86intrin.h>
 #define ZIF_HAVE_ADDCARRY 1
 #endif
@@ -145,12 +145,31 @@ Limb subtractN(const Ops& ops, Limb* r, const Limb* x, const Limb* y, std::size_
 
 #ifdef ZIF_HAVE_ADDCARRY
 // For binary limbs the carry intrinsics keep the carry in the flags: one adc per limb, where
-// the 128-bit sums of BinaryOps round-trip it through a register (a third of a 700-limb
+// the double-limb sums of BinaryOps round-trip it through a register (a third of a 700-limb
 // product's time went to the Karatsuba additions).
+#if defined(__x86_64__) && !defined(ZIF_PORTABLE_ARITHMETIC)
+using CarryWord = unsigned long long;
+unsigned char addCarry(unsigned char c, Limb a, Limb b, CarryWord* s) {
+    return _addcarry_u64(c, a, b, s);
+}
+unsigned char subtractBorrow(unsigned char c, Limb a, Limb b, CarryWord* d) {
+    return _subborrow_u64(c, a, b, d);
+}
+#else
+using CarryWord = unsigned int;
+unsigned char addCarry(unsigned char c, Limb a, Limb b, CarryWord* s) {
+    return _addcarry_u32(c, a, b, s);
+}
+unsigned char subtractBorrow(unsigned char c, Limb a, Limb b, CarryWord* d) {
+    return _subborrow_u32(c, a, b, d);
+}
+#endif
+static_assert(sizeof(CarryWord) == sizeof(Limb));
+
 template <class Step>
 Limb carryChain(Limb* r, const Limb* x, const Limb* y, std::size_t n, Limb carry, Step step) {
     auto c = static_cast<unsigned char>(carry);
-    auto* out = reinterpret_cast<unsigned long long*>(r);
+    auto* out = reinterpret_cast<CarryWord*>(r);
     std::size_t i = 0;
     for (; i + 4 <= n; i += 4) {
         c = step(c, x[i], y[i], out + i);
@@ -163,18 +182,16 @@ Limb carryChain(Limb* r, const Limb* x, const Limb* y, std::size_t n, Limb carry
 }
 
 Limb addN(const BinaryOps&, Limb* r, const Limb* x, const Limb* y, std::size_t n, Limb carry) {
-    return carryChain(r, x, y, n, carry,
-                      [](unsigned char c, Limb a, Limb b, unsigned long long* s) {
-                          return _addcarry_u64(c, a, b, s);
-                      });
+    return carryChain(r, x, y, n, carry, [](unsigned char c, Limb a, Limb b, CarryWord* s) {
+        return addCarry(c, a, b, s);
+    });
 }
 
 Limb subtractN(const BinaryOps&, Limb* r, const Limb* x, const Limb* y, std::size_t n,
                Limb borrow) {
-    return carryChain(r, x, y, n, borrow,
-                      [](unsigned char c, Limb a, Limb b, unsigned long long* d) {
-                          return _subborrow_u64(c, a, b, d);
-                      });
+    return carryChain(r, x, y, n, borrow, [](unsigned char c, Limb a, Limb b, CarryWord* d) {
+        return subtractBorrow(c, a, b, d);
+    });
 }
 #endif
 
@@ -210,18 +227,25 @@ void schoolbook(const Ops& ops, Limb* r, const Limb* a, std::size_t na, const Li
         const std::size_t first = k >= nb ? k - nb + 1 : 0;
         const std::size_t last = std::min(k, na - 1);
         const Limb* bk = b + k;
-        // Two column sums side by side: with one, each product waits for the previous one's
-        // carries (about 3 cycles a product); with two, about 2. Both start from zero and the
-        // carry joins last, so that the previous column's reduction overlaps this column's
-        // products instead of delaying them.
-        Column column, second;
-        std::size_t i = first;
-        for (; i < last; i += 2) {
-            column.add(a[i], bk[-static_cast<std::ptrdiff_t>(i)]);
-            second.add(a[i + 1], bk[-static_cast<std::ptrdiff_t>(i + 1)]);
+        // Two column sums side by side where registers allow (64-bit targets): with one, each
+        // product waits for the previous one's carries. Both start from zero and the carry joins
+        // last, so that the previous column's reduction overlaps this column's products instead
+        // of delaying them. A 32-bit target has registers for one sum only: the second would
+        // live in memory, each carry a load and a store.
+        Column column;
+        if constexpr (kLimbBits == 64) {
+            Column second;
+            std::size_t i = first;
+            for (; i < last; i += 2) {
+                column.add(a[i], bk[-static_cast<std::ptrdiff_t>(i)]);
+                second.add(a[i + 1], bk[-static_cast<std::ptrdiff_t>(i + 1)]);
+            }
+            if (i == last) column.add(a[i], bk[-static_cast<std::ptrdiff_t>(i)]);
+            column.merge(second);
+        } else {
+            for (std::size_t i = first; i <= last; ++i)
+                column.add(a[i], bk[-static_cast<std::ptrdiff_t>(i)]);
         }
-        if (i == last) column.add(a[i], bk[-static_cast<std::ptrdiff_t>(i)]);
-        column.merge(second);
         column.merge(carry);
         r[k] = ops.reduce(column);
         carry = column;

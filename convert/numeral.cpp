@@ -231,12 +231,22 @@ Word readChunkGeneric(const char16_t* digits, std::size_t count, unsigned base) 
 // Value of 8 decimal digits: three multiplies on all of them at once instead of a chain of
 // eight multiply-adds (the chain was 14% of a 1000-digit conversion).
 std::uint32_t readEightDecimal(const char16_t* digits) {
-    std::uint64_t low, high;  // four UTF-16 digits each, the first in the lowest bits
-    std::memcpy(&low, digits, 8);
-    std::memcpy(&high, digits + 4, 8);
     if constexpr (std::endian::native == std::endian::big) {
         return readChunkGeneric<std::uint32_t>(digits, 8, 10);
     }
+    if constexpr (kLimbBits == 32) {
+        // Two digits per 32-bit word: 64-bit multiplies cost three on a 32-bit target.
+        auto two = [digits](unsigned at) {
+            std::uint32_t lanes;  // digits[at] in the low half
+            std::memcpy(&lanes, digits + at, 4);
+            lanes -= 0x00300030u;
+            return (lanes * 10 + (lanes >> 16)) & 0xFFFF;
+        };
+        return (two(0) * 100 + two(2)) * 10000 + two(4) * 100 + two(6);
+    }
+    std::uint64_t low, high;  // four UTF-16 digits each, the first in the lowest bits
+    std::memcpy(&low, digits, 8);
+    std::memcpy(&high, digits + 4, 8);
     // Each 16-bit lane holds a digit; combine neighbours: lanes 0 and 2 then hold 10 d0 + d1
     // and 10 d2 + d3.
     auto four = [](std::uint64_t lanes) {
@@ -255,6 +265,26 @@ bool allDigitsOf(std::u16string_view text, unsigned base) {
     // of a 1000-digit conversion, and the same test on int lanes four times as long as this one.
     const auto decimals = static_cast<std::uint16_t>(base < 10 ? base : 10);
     const auto letters = static_cast<std::uint16_t>(base < 10 ? 0 : base - 10);
+    if constexpr (kLimbBits == 32) {
+        // No vector unit to count on: two characters per 32-bit word. In a 16-bit lane holding
+        // c < 0x80, c + 0x50 has bit 7 set from '0' on, and adding 0x80 - decimals to that
+        // carries into bit 8 from '0' + decimals on; (c | 0x20) + 0x1F likewise from 'a' on.
+        constexpr std::uint32_t kOnes = 0x00010001u;
+        std::uint32_t seen = 0, ok = kOnes;
+        std::size_t i = 0;
+        for (; i + 2 <= text.size(); i += 2) {
+            std::uint32_t w;
+            std::memcpy(&w, text.data() + i, 4);
+            seen |= w;
+            const std::uint32_t d = w + 0x50 * kOnes;
+            const std::uint32_t l = (w | 0x20 * kOnes) + 0x1F * kOnes;
+            const std::uint32_t decimal = (d >> 7) & ~((d + (0x80u - decimals) * kOnes) >> 8);
+            const std::uint32_t letter = (l >> 7) & ~((l + (0x80u - letters) * kOnes) >> 8);
+            ok &= decimal | letter;
+        }
+        if ((seen & 0xFF80FF80u) != 0 || (ok & kOnes) != kOnes) return false;
+        text.remove_prefix(i);
+    }
     std::uint16_t bad = 0;
     for (const char16_t c : text) {
         const auto decimal = static_cast<std::uint16_t>(c - u'0');
