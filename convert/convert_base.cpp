@@ -18,10 +18,9 @@ namespace {
 using detail::Limb;
 using detail::Radix;
 
-// Limbs for the conversion under way on this thread, kept from one conversion to the next:
-// handing a few hundred kilobytes back to the system after every long conversion and faulting
-// them in again on the next took a fifth of a 32767-digit conversion. It never holds more than
-// the longest numeral converted so far needed.
+// Limbs for the conversion under way on this thread, kept from one conversion to the next, so
+// that a long conversion does not hand a few hundred kilobytes back to the system and fault them
+// in again on the next. It never holds more than the longest numeral converted so far needed.
 Limb* scratchLimbs(std::size_t n) {
     thread_local std::unique_ptr<Limb[]> storage;
     thread_local std::size_t capacity = 0;
@@ -86,12 +85,10 @@ struct Plan {
 };
 
 // Up to this many chunks are joined directly, more by halves: the chunks times cached powers of
-// chunkPower, a column at a time, each limb reduced once. In a non-binary radix one chunk at a
-// time cost a radix division per limb and chunk (20% of 16->10 at 1000 digits); from 8 to 32
-// took 16->10 at 1000 digits from 1.03 to 0.75 x GMP, at 8000 from 1.15 to 1.01. Binary limbs
-// gain less (the columns' products do not wait on a carry, as a chain of multiply-adds does:
-// 10->16 5-10% faster from 40 to 1000 digits), and 32 chunks were slower than 16. See
-// bench/convert.
+// chunkPower, a column at a time, each limb reduced once, where joining one chunk at a time costs
+// a radix division per limb and chunk. Binary limbs gain less (only that the columns' products
+// do not wait on a carry, as a chain of multiply-adds does), so their leaves are shorter. Tuned
+// with bench/convert.
 constexpr std::size_t kLeafChunksBinary = 16;
 constexpr std::size_t kLeafChunksPower = 32;
 
@@ -288,8 +285,8 @@ std::u16string DropLastDigit(std::u16string_view Converted, std::uint8_t FromBas
 
 namespace {
 
-// Both forms of ConvertBase; inlined into each, as a call between them cost a fifth of a
-// 5-digit conversion.
+// Both forms of ConvertBase; inlined into each, as a call between them is a large part of a
+// short conversion.
 [[gnu::always_inline]] inline void convertInto(std::u16string_view Number, std::uint8_t FromBase,
                                                std::uint8_t ToBase, std::u16string& Result) {
     if (Number.empty() || FromBase < 2 || FromBase > 36 || ToBase < 2 || ToBase > 36) {

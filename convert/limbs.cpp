@@ -98,8 +98,8 @@ struct PowerOps {
     Limb base;
     const Divisor* divisor;
 
-    // Branch-free: carries of random limbs are unpredictable, and a mispredicted branch per
-    // limb made the Karatsuba additions cost as much as the products.
+    // Branch-free: carries of random limbs are unpredictable, and a mispredicted branch per limb
+    // costs more than the addition.
     Limb add(Limb a, Limb b, Limb& carry) const {
         const Limb s = a + carry;  // <= base, no wrap
         const Limb c = s >= base - b ? 1 : 0;
@@ -145,8 +145,7 @@ Limb subtractN(const Ops& ops, Limb* r, const Limb* x, const Limb* y, std::size_
 
 #ifdef ZIF_HAVE_ADDCARRY
 // For binary limbs the carry intrinsics keep the carry in the flags: one adc per limb, where
-// the double-limb sums of BinaryOps round-trip it through a register (a third of a 700-limb
-// product's time went to the Karatsuba additions).
+// the double-limb sums of BinaryOps round-trip it through a register.
 #if defined(__x86_64__) && !defined(ZIF_PORTABLE_ARITHMETIC)
 using CarryWord = unsigned long long;
 unsigned char addCarry(unsigned char c, Limb a, Limb b, CarryWord* s) {

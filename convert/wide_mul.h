@@ -211,7 +211,7 @@ public:
 
     // Divides hi:lo by the divisor, where hi < value(); returns the quotient, stores the
     // remainder. Inline: it runs once per limb in the inner loops of non-binary limb arithmetic,
-    // where a call costs a third of the division.
+    // where a call would cost about as much as the division.
     Word divide(Word hi, Word lo, Word& remainder) const {
         if (shift_ != 0) {
             hi = static_cast<Word>((hi << shift_) | (lo >> (kBits - shift_)));
