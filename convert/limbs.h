@@ -34,14 +34,15 @@ private:
 
 // Below this many limbs in the smaller operand, multiply() uses the schoolbook product. A
 // non-binary radix pays two divisions per product column, which longer columns amortize, hence
-// its higher threshold. Tuned with bench/convert.
-inline constexpr std::size_t kKaratsubaThresholdBinary = 48;
+// its higher threshold. A 32-bit target's schoolbook runs one column sum, not two, so Karatsuba
+// pays earlier for binary limbs. Tuned with bench/convert.
+inline constexpr std::size_t kKaratsubaThresholdBinary = kLimbBits == 64 ? 48 : 24;
 inline constexpr std::size_t kKaratsubaThresholdPower = 64;
 
 // From this many limbs in the smaller operand on, multiply() uses Toom-3 for binary limbs when
 // the operands are balanced enough to be cut into three parts each: it saves a ninth of the
 // products per level, which pays once the products outweigh its extra linear passes.
-inline constexpr std::size_t kToom3ThresholdBinary = 300;
+inline constexpr std::size_t kToom3ThresholdBinary = kLimbBits == 64 ? 300 : 120;
 
 inline std::size_t karatsubaThreshold(const Radix& radix) {
     return radix.isBinary() ? kKaratsubaThresholdBinary : kKaratsubaThresholdPower;

@@ -32,6 +32,16 @@ constexpr std::array<char16_t, 512> makeHexPairs() {
 }
 constexpr auto kHexPairs = makeHexPairs();
 
+// "0000" to "1111": 64 bits become 64 binary digits in 16 lookups.
+constexpr std::array<char16_t, 64> makeBinaryNibbles() {
+    std::array<char16_t, 64> nibbles{};
+    for (unsigned v = 0; v < 16; ++v)
+        for (unsigned bit = 0; bit < 4; ++bit)
+            nibbles[4 * v + bit] = static_cast<char16_t>(u'0' + ((v >> (3 - bit)) & 1));
+    return nibbles;
+}
+constexpr auto kBinaryNibbles = makeBinaryNibbles();
+
 // A hardware divide by a run-time base takes tens of cycles (or a library call for 64 bits on a
 // 32-bit target); the reciprocal takes two multiplies. A 64-bit value is cut into blocks below
 // 2^32 (base^blockDigits each); in a block a division by base^2 splits off two digits with one
@@ -362,18 +372,35 @@ ShortValue readShort(std::u16string_view text, unsigned base) {
         head = readValue(text.data(), headCount, 10);
     } else {
         // Checked and read in one pass; invalid digits only spoil a value that is not used.
-        auto read = [&](auto join) {
-            for (std::size_t i = 0; i < headCount; ++i) {
+        auto read = [&](auto join, std::size_t from, std::size_t to, auto value) {
+            for (std::size_t i = from; i < to; ++i) {
                 const char16_t c = text[i];
                 const unsigned digit = c < kDigitValues.size() ? kDigitValues[c] : kInvalidDigit;
                 bad |= static_cast<unsigned>(digit >= base);
-                head = join(head, digit);
+                value = join(value, digit);
             }
+            return value;
         };
-        if (const unsigned bits = bitsPerDigit(base))
-            read([bits](std::uint64_t value, unsigned digit) { return (value << bits) | digit; });
-        else
-            read([base](std::uint64_t value, unsigned digit) { return value * base + digit; });
+        const unsigned bits = bitsPerDigit(base);
+        if (kLimbBits == 32 && bits != 0 && 32 % bits == 0) {
+            // Two 32-bit halves: a 64-bit shift by a variable count is several instructions on a
+            // 32-bit target.
+            auto join = [bits](std::uint32_t value, unsigned digit) {
+                return (value << bits) | digit;
+            };
+            const std::size_t lowCount = std::min<std::size_t>(headCount, 32 / bits);
+            const std::uint32_t high = read(join, 0, headCount - lowCount, std::uint32_t{0});
+            const std::uint32_t low = read(join, headCount - lowCount, headCount, std::uint32_t{0});
+            head = (std::uint64_t{high} << (lowCount * bits)) | low;
+        } else if (bits != 0) {
+            head = read(
+                [bits](std::uint64_t value, unsigned digit) { return (value << bits) | digit; }, 0,
+                headCount, std::uint64_t{0});
+        } else {
+            head =
+                read([base](std::uint64_t value, unsigned digit) { return value * base + digit; },
+                     0, headCount, std::uint64_t{0});
+        }
         if (text.size() > headCount) bad |= static_cast<unsigned>(digitValue(text.back()) >= base);
         if (bad != 0) return {0, false, false};
     }
@@ -399,6 +426,15 @@ void writeValue(std::uint64_t value, unsigned base, std::u16string& out) {
             std::memcpy(p, &kHexPairs[2 * (value & 0xFF)], 2 * sizeof(char16_t));
         }
         if (p != out.data()) *--p = kDigitChars[value & 15];
+    } else if (base == 2) {
+        const auto count = static_cast<unsigned>(std::bit_width(value | 1));
+        out.assign(count, u'0');
+        char16_t* p = out.data() + count;
+        for (; p - out.data() >= 4; value >>= 4) {
+            p -= 4;
+            std::memcpy(p, &kBinaryNibbles[4 * (value & 15)], 4 * sizeof(char16_t));
+        }
+        for (; p != out.data(); value >>= 1) *--p = static_cast<char16_t>(u'0' + (value & 1));
     } else if (const unsigned bits = bitsPerDigit(base)) {
         const unsigned count =
             digitsForBits(static_cast<unsigned>(std::bit_width(value | 1)), bits);
