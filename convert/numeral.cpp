@@ -331,8 +331,8 @@ std::uint64_t readValue(const char16_t* digits, std::size_t count, unsigned base
 void readChunks(std::u16string_view digits, unsigned base, unsigned chunkDigits, Limb* out) {
     std::size_t end = digits.size();
     for (; end > chunkDigits; end -= chunkDigits)
-        *out++ = readChunk(digits.data() + end - chunkDigits, chunkDigits, base);
-    *out = readChunk(digits.data(), end, base);
+        *out++ = readDigits<Limb>(digits.data() + end - chunkDigits, chunkDigits, base);
+    *out = readDigits<Limb>(digits.data(), end, base);
 }
 
 void readBinaryLimbs(std::u16string_view digits, unsigned bits, Limb* out) {

@@ -214,7 +214,7 @@ public:
     // where a call would cost about as much as the division.
     Word divide(Word hi, Word lo, Word& remainder) const {
         if (shift_ != 0) {
-            hi = static_cast<Word>((hi << shift_) | (lo >> (kBits - shift_)));
+            hi = static_cast<Word>((hi << shift_) | (lo >> (Word{kBits} - shift_)));
             lo = static_cast<Word>(lo << shift_);
         }
         const auto estimate = productOf(inverse_, hi) + joinHalves(hi, lo);
@@ -234,10 +234,10 @@ public:
     }
 
 private:
-    Word d_;          // the divisor as given
-    unsigned shift_;  // leading zero bits of d_
-    Word normal_;     // d_ << shift_, top bit set
-    Word inverse_;    // floor((2^(2 kBits) - 1) / normal_) - 2^kBits
+    Word d_;        // the divisor as given
+    Word shift_;    // leading zero bits of d_
+    Word normal_;   // d_ << shift_, top bit set
+    Word inverse_;  // floor((2^(2 kBits) - 1) / normal_) - 2^kBits
 };
 
 using Divisor = BasicDivisor<Limb>;
