@@ -285,6 +285,15 @@ std::u16string DropLastDigit(std::u16string_view Converted, std::uint8_t FromBas
 
 namespace {
 
+// A value just past 64 bits, read on the short path, written in the base 2^bits.
+void writeWide(detail::Uint128 value, unsigned bits, std::u16string& out) {
+    constexpr std::size_t n = 128 / detail::kLimbBits;
+    Limb limbs[n];
+    for (std::size_t i = 0; i < n; ++i)
+        limbs[i] = static_cast<Limb>((value >> static_cast<unsigned>(i * detail::kLimbBits)).low());
+    detail::writeBinaryLimbs(limbs, detail::significantLimbs(limbs, n), bits, out);
+}
+
 // Both forms of ConvertBase; inlined into each, as a call between them is a large part of a
 // short conversion.
 [[gnu::always_inline]] inline void convertInto(std::u16string_view Number, std::uint8_t FromBase,
@@ -320,6 +329,8 @@ namespace {
             Result.clear();
         else if (value.fits)
             detail::writeValue(value.value, ToBase, Result);
+        else if (const unsigned bits = detail::bitsPerDigit(ToBase))
+            writeWide(detail::Uint128::fromHalves(value.high, value.value), bits, Result);
         else  // checked already, and a value past 64 bits in this many digits has no leading zero
             convertLarge(Number, FromBase, ToBase, Result);
         return;
@@ -342,10 +353,16 @@ namespace {
         return;
     }
     if (digits.size() == chunk.digits + 1) {
-        const std::uint64_t head = detail::readValue(digits.data(), chunk.digits, FromBase);
-        const std::uint64_t last = detail::digitValue(digits.back());
-        if (head <= (~std::uint64_t{0} - last) / FromBase) {
-            detail::writeValue(head * FromBase + last, ToBase, Result);
+        const detail::Uint128 value =
+            detail::Uint128::product(detail::readValue(digits.data(), chunk.digits, FromBase),
+                                     FromBase) +
+            detail::digitValue(digits.back());
+        if (value.high() == 0) {
+            detail::writeValue(value.low(), ToBase, Result);
+            return;
+        }
+        if (const unsigned bits = detail::bitsPerDigit(ToBase)) {
+            writeWide(value, bits, Result);
             return;
         }
     }

@@ -363,12 +363,12 @@ ShortValue readShort(std::u16string_view text, unsigned base) {
             bad |= static_cast<unsigned>(digit >= 10u);
             head = head * 10 + digit;
         }
-        if (bad != 0) return {0, false, false};
-        return {head, true, true};
+        if (bad != 0) return {0, false, false, 0};
+        return {head, true, true, 0};
     } else if (base == 10) {
         for (const char16_t c : text)
             bad |= static_cast<unsigned>(static_cast<unsigned>(c - u'0') >= 10u);
-        if (bad != 0) return {0, false, false};
+        if (bad != 0) return {0, false, false, 0};
         head = readValue(text.data(), headCount, 10);
     } else {
         // Checked and read in one pass; invalid digits only spoil a value that is not used.
@@ -402,12 +402,12 @@ ShortValue readShort(std::u16string_view text, unsigned base) {
                      0, headCount, std::uint64_t{0});
         }
         if (text.size() > headCount) bad |= static_cast<unsigned>(digitValue(text.back()) >= base);
-        if (bad != 0) return {0, false, false};
+        if (bad != 0) return {0, false, false, 0};
     }
-    if (text.size() == headCount) return {head, true, true};
-    const std::uint64_t last = kDigitValues[text.back()];
-    if (head > (~std::uint64_t{0} - last) / base) return {0, true, false};
-    return {head * base + last, true, true};
+    if (text.size() == headCount) return {head, true, true, 0};
+    // A multiply instead of a division by the run-time base: a library call on a 32-bit target.
+    const Uint128 value = Uint128::product(head, base) + kDigitValues[text.back()];
+    return {value.low(), true, value.high() == 0, value.high()};
 }
 
 void writeValue(std::uint64_t value, unsigned base, std::u16string& out) {

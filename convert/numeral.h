@@ -87,9 +87,10 @@ std::uint64_t readValue(const char16_t* digits, std::size_t count, unsigned base
 // A numeral short enough that its value may fit 64 bits: at most valueChunk(base).digits + 1
 // characters, leading zeros allowed, not yet checked.
 struct ShortValue {
-    std::uint64_t value;
-    bool valid;  // only digits of the base
-    bool fits;   // the value fits 64 bits (value is meaningful only then)
+    std::uint64_t value;  // the value's low 64 bits
+    bool valid;           // only digits of the base
+    bool fits;            // the value fits 64 bits
+    std::uint64_t high;   // the value's high 64 bits (below the base)
 };
 ShortValue readShort(std::u16string_view text, unsigned base);
 
