@@ -242,8 +242,18 @@ void schoolbook(const Ops& ops, Limb* r, const Limb* a, std::size_t na, const Li
             if (i == last) column.add(a[i], bk[-static_cast<std::ptrdiff_t>(i)]);
             column.merge(second);
         } else {
-            for (std::size_t i = first; i <= last; ++i)
-                column.add(a[i], bk[-static_cast<std::ptrdiff_t>(i)]);
+            // Four products per round: the loop's own count and branch are a third of a
+            // product's instructions.
+            const Limb* x = a + first;
+            const Limb* y = bk - static_cast<std::ptrdiff_t>(first);
+            const Limb* const end = a + last + 1;
+            for (; end - x >= 4; x += 4, y -= 4) {
+                column.add(x[0], y[0]);
+                column.add(x[1], y[-1]);
+                column.add(x[2], y[-2]);
+                column.add(x[3], y[-3]);
+            }
+            for (; x != end; ++x, --y) column.add(*x, *y);
         }
         column.merge(carry);
         r[k] = ops.reduce(column);

@@ -34,9 +34,8 @@ private:
 
 // Below this many limbs in the smaller operand, multiply() uses the schoolbook product. A
 // non-binary radix pays two divisions per product column, which longer columns amortize, hence
-// its higher threshold. A 32-bit target's schoolbook runs one column sum, not two, so Karatsuba
-// pays earlier for binary limbs. Tuned with bench/convert.
-inline constexpr std::size_t kKaratsubaThresholdBinary = kLimbBits == 64 ? 48 : 24;
+// its higher threshold. Tuned with bench/convert for each limb width.
+inline constexpr std::size_t kKaratsubaThresholdBinary = kLimbBits == 64 ? 48 : 40;
 inline constexpr std::size_t kKaratsubaThresholdPower = 64;
 
 // From this many limbs in the smaller operand on, multiply() uses Toom-3 for binary limbs when
