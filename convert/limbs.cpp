@@ -450,7 +450,13 @@ void combineRows(const Radix& radix, Limb* r, const Limb* factors, std::size_t n
         Column carry;
         for (std::size_t k = 0; k < n; ++k) {
             Column column;
-            for (std::size_t i = k; i < n; ++i) column.add(factors[i], rows[i * stride + k]);
+            const Limb* row = rows + k * stride + k;
+            std::size_t i = k;
+            for (; i + 2 <= n; i += 2, row += 2 * stride) {
+                column.add(factors[i], row[0]);
+                column.add(factors[i + 1], row[stride]);
+            }
+            if (i < n) column.add(factors[i], row[0]);
             column.merge(carry);
             r[k] = ops.reduce(column);
             carry = column;

@@ -3,6 +3,7 @@
 #include <array>
 #include <bit>
 #include <cstring>
+#include <type_traits>
 #include <vector>
 
 namespace zif::detail {
@@ -281,16 +282,24 @@ bool allDigitsOf(std::u16string_view text, unsigned base) {
         constexpr std::uint32_t kOnes = 0x00010001u;
         std::uint32_t seen = 0, ok = kOnes;
         std::size_t i = 0;
-        for (; i + 2 <= text.size(); i += 2) {
-            std::uint32_t w;
-            std::memcpy(&w, text.data() + i, 4);
-            seen |= w;
-            const std::uint32_t d = w + 0x50 * kOnes;
-            const std::uint32_t l = (w | 0x20 * kOnes) + 0x1F * kOnes;
-            const std::uint32_t decimal = (d >> 7) & ~((d + (0x80u - decimals) * kOnes) >> 8);
-            const std::uint32_t letter = (l >> 7) & ~((l + (0x80u - letters) * kOnes) >> 8);
-            ok &= decimal | letter;
-        }
+        auto check = [&](auto withLetters) {
+            for (; i + 2 <= text.size(); i += 2) {
+                std::uint32_t w;
+                std::memcpy(&w, text.data() + i, 4);
+                seen |= w;
+                const std::uint32_t d = w + 0x50 * kOnes;
+                std::uint32_t good = (d >> 7) & ~((d + (0x80u - decimals) * kOnes) >> 8);
+                if constexpr (decltype(withLetters)::value) {
+                    const std::uint32_t l = (w | 0x20 * kOnes) + 0x1F * kOnes;
+                    good |= (l >> 7) & ~((l + (0x80u - letters) * kOnes) >> 8);
+                }
+                ok &= good;
+            }
+        };
+        if (letters == 0)
+            check(std::false_type{});
+        else
+            check(std::true_type{});
         if ((seen & 0xFF80FF80u) != 0 || (ok & kOnes) != kOnes) return false;
         text.remove_prefix(i);
     }
