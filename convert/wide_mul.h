@@ -217,9 +217,11 @@ public:
             hi = static_cast<Word>((hi << shift_) | (lo >> (Word{kBits} - shift_)));
             lo = static_cast<Word>(lo << shift_);
         }
-        const auto estimate = productOf(inverse_, hi) + joinHalves(hi, lo);
-        Word qhi = static_cast<Word>(highHalf(estimate) + 1);
-        const Word qlo = lowHalf(estimate);
+        // (qhi, qlo) = inverse * hi + (hi, lo) + 2^kBits, added in halves: a double-word sum
+        // kept whole is spilled to memory on the reduction's critical path.
+        const auto estimate = productOf(inverse_, hi);
+        const Word qlo = static_cast<Word>(lowHalf(estimate) + lo);
+        Word qhi = static_cast<Word>(highHalf(estimate) + hi + 1 + (qlo < lo ? 1 : 0));
         Word r = static_cast<Word>(lo - qhi * normal_);
         // Taken about half the time on random limbs: a mask instead of a mispredicted branch.
         const Word over = static_cast<Word>(Word{0} - static_cast<Word>(r > qlo));
