@@ -416,7 +416,7 @@ ShortValue readShort(std::u16string_view text, unsigned base) {
     if (text.size() == headCount) return {head, true, true, 0};
     // A multiply instead of a division by the run-time base: a library call on a 32-bit target.
     const Uint128 value = Uint128::product(head, base) + kDigitValues[text.back()];
-    return {value.low(), true, value.high() == 0, value.high()};
+    return {value.low(), true, value.high() == 0, static_cast<std::uint8_t>(value.high())};
 }
 
 void writeValue(std::uint64_t value, unsigned base, std::u16string& out) {

@@ -90,8 +90,10 @@ struct ShortValue {
     std::uint64_t value;  // the value's low 64 bits
     bool valid;           // only digits of the base
     bool fits;            // the value fits 64 bits
-    std::uint64_t high;   // the value's high 64 bits (below the base)
+    std::uint8_t high;    // the value's bits above 64 (below the base)
 };
+// Returned in two registers on x86-64, where a larger struct goes through memory.
+static_assert(sizeof(ShortValue) <= 16);
 ShortValue readShort(std::u16string_view text, unsigned base);
 
 // Splits the digits into chunks of `chunkDigits` counted from the right (the leftmost chunk may
