@@ -1,6 +1,6 @@
 option(ZIF_WARNINGS_AS_ERRORS "Treat compiler warnings as errors" OFF)
 option(ZIF_PORTABLE_ARITHMETIC
-    "Use the portable 64x64->128 multiply even where the compiler offers a 128-bit type" OFF)
+    "Use the 32-bit targets' arithmetic (32-bit limbs, no unsigned __int128) on a 64-bit target" OFF)
 option(ZIF_BUILD_BENCHMARKS "Build the benchmarks in bench/" OFF)
 option(ZIF_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
 option(ZIF_BUILD_FUZZERS "Build the libFuzzer targets in fuzz/ (clang only)" OFF)

@@ -18,10 +18,9 @@ namespace {
 using detail::Limb;
 using detail::Radix;
 
-// Limbs for the conversion under way on this thread, kept from one conversion to the next:
-// handing a few hundred kilobytes back to the system after every long conversion and faulting
-// them in again on the next took a fifth of a 32767-digit conversion. It never holds more than
-// the longest numeral converted so far needed.
+// Limbs for the conversion under way on this thread, kept from one conversion to the next, so
+// that a long conversion does not hand a few hundred kilobytes back to the system and fault them
+// in again on the next. It never holds more than the longest numeral converted so far needed.
 Limb* scratchLimbs(std::size_t n) {
     thread_local std::unique_ptr<Limb[]> storage;
     thread_local std::size_t capacity = 0;
@@ -86,14 +85,12 @@ struct Plan {
 };
 
 // Up to this many chunks are joined directly, more by halves: the chunks times cached powers of
-// chunkPower, a column at a time, each limb reduced once. In a non-binary radix one chunk at a
-// time cost a radix division per limb and chunk (20% of 16->10 at 1000 digits); from 8 to 32
-// took 16->10 at 1000 digits from 1.03 to 0.75 x GMP, at 8000 from 1.15 to 1.01. Binary limbs
-// gain less (the columns' products do not wait on a carry, as a chain of multiply-adds does:
-// 10->16 5-10% faster from 40 to 1000 digits), and 32 chunks were slower than 16. See
-// bench/convert.
+// chunkPower, a column at a time, each limb reduced once, where joining one chunk at a time costs
+// a radix division per limb and chunk. Binary limbs gain less (only that the columns' products
+// do not wait on a carry, as a chain of multiply-adds does), so their leaves are shorter. A
+// 32-bit limb holds half the digits, so its leaves take more chunks. Tuned with bench/convert.
 constexpr std::size_t kLeafChunksBinary = 16;
-constexpr std::size_t kLeafChunksPower = 32;
+constexpr std::size_t kLeafChunksPower = detail::kLimbBits == 64 ? 32 : 64;
 
 std::size_t buildScratch(const Plan& plan, std::size_t chunks) {
     if (chunks <= plan.leafChunks) return 0;
@@ -208,7 +205,8 @@ const Plan& planFor(unsigned from, unsigned to) {
 void convertLarge(std::u16string_view digits, unsigned from, unsigned to, std::u16string& out) {
     const unsigned fromBits = detail::bitsPerDigit(from), toBits = detail::bitsPerDigit(to);
     if (fromBits != 0 && toBits != 0) {
-        const std::size_t n = (digits.size() * fromBits + 63) / 64;
+        const std::size_t n =
+            (digits.size() * fromBits + detail::kLimbBits - 1) / detail::kLimbBits;
         Limb* limbs = scratchLimbs(n);
         std::fill(limbs, limbs + n, Limb{0});
         detail::readBinaryLimbs(digits, fromBits, limbs);
@@ -230,8 +228,8 @@ void convertLarge(std::u16string_view digits, unsigned from, unsigned to, std::u
         detail::writePowerLimbs(value, n, to, detail::limbChunk(to).digits, out);
 }
 
-// A canonical numeral of `base` as limbs of the radix it is written from (2^64 for a power of
-// two, base^k otherwise), with a spare limb on top.
+// A canonical numeral of `base` as limbs of the radix it is written from (2^kLimbBits for a
+// power of two, base^k otherwise), with a spare limb on top.
 struct NumeralLimbs {
     Radix radix;
     unsigned bits;           // log2(base) for a power of two, else 0
@@ -243,11 +241,12 @@ NumeralLimbs readNumeral(std::u16string_view numeral, unsigned base) {
     const unsigned bits = detail::bitsPerDigit(base);
     if (bits != 0) {
         NumeralLimbs out{Radix::binary(), bits, 0, {}};
-        out.limbs.assign((numeral.size() * bits + 63) / 64 + 1, Limb{0});
+        out.limbs.assign((numeral.size() * bits + detail::kLimbBits - 1) / detail::kLimbBits + 1,
+                         Limb{0});
         detail::readBinaryLimbs(numeral, bits, out.limbs.data());
         return out;
     }
-    const detail::Chunk chunk = detail::limbChunk(base);
+    const detail::BasicChunk<Limb> chunk = detail::limbChunk(base);
     NumeralLimbs out{Radix::power(chunk.power), 0, chunk.digits, {}};
     out.limbs.assign((numeral.size() + chunk.digits - 1) / chunk.digits + 1, Limb{0});
     detail::readChunks(numeral, base, chunk.digits, out.limbs.data());
@@ -286,8 +285,17 @@ std::u16string DropLastDigit(std::u16string_view Converted, std::uint8_t FromBas
 
 namespace {
 
-// Both forms of ConvertBase; inlined into each, as a call between them cost a fifth of a
-// 5-digit conversion.
+// A value just past 64 bits, read on the short path, written in the base 2^bits.
+void writeWide(detail::Uint128 value, unsigned bits, std::u16string& out) {
+    constexpr std::size_t n = 128 / detail::kLimbBits;
+    Limb limbs[n];
+    for (std::size_t i = 0; i < n; ++i)
+        limbs[i] = static_cast<Limb>((value >> static_cast<unsigned>(i * detail::kLimbBits)).low());
+    detail::writeBinaryLimbs(limbs, detail::significantLimbs(limbs, n), bits, out);
+}
+
+// Both forms of ConvertBase; inlined into each, as a call between them is a large part of a
+// short conversion.
 [[gnu::always_inline]] inline void convertInto(std::u16string_view Number, std::uint8_t FromBase,
                                                std::uint8_t ToBase, std::u16string& Result) {
     if (Number.empty() || FromBase < 2 || FromBase > 36 || ToBase < 2 || ToBase > 36) {
@@ -314,13 +322,15 @@ namespace {
     }
 
     // Values that fit 64 bits need no limbs, and no allocation once Result has room.
-    const detail::Chunk chunk = detail::limbChunk(FromBase);
+    const detail::BasicChunk<std::uint64_t> chunk = detail::valueChunk(FromBase);
     if (Number.size() <= chunk.digits + 1) {
         const detail::ShortValue value = detail::readShort(Number, FromBase);
         if (!value.valid)
             Result.clear();
         else if (value.fits)
             detail::writeValue(value.value, ToBase, Result);
+        else if (const unsigned bits = detail::bitsPerDigit(ToBase))
+            writeWide(detail::Uint128::fromHalves(value.high, value.value), bits, Result);
         else  // checked already, and a value past 64 bits in this many digits has no leading zero
             convertLarge(Number, FromBase, ToBase, Result);
         return;
@@ -338,15 +348,21 @@ namespace {
     const std::u16string_view digits = Number.substr(firstSignificant);
 
     if (digits.size() <= chunk.digits) {
-        detail::writeValue(detail::readChunk(digits.data(), digits.size(), FromBase), ToBase,
+        detail::writeValue(detail::readValue(digits.data(), digits.size(), FromBase), ToBase,
                            Result);
         return;
     }
     if (digits.size() == chunk.digits + 1) {
-        const Limb head = detail::readChunk(digits.data(), chunk.digits, FromBase);
-        const Limb last = detail::digitValue(digits.back());
-        if (head <= (~Limb{0} - last) / FromBase) {
-            detail::writeValue(head * FromBase + last, ToBase, Result);
+        const detail::Uint128 value =
+            detail::Uint128::product(detail::readValue(digits.data(), chunk.digits, FromBase),
+                                     FromBase) +
+            detail::digitValue(digits.back());
+        if (value.high() == 0) {
+            detail::writeValue(value.low(), ToBase, Result);
+            return;
+        }
+        if (const unsigned bits = detail::bitsPerDigit(ToBase)) {
+            writeWide(value, bits, Result);
             return;
         }
     }

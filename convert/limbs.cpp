@@ -7,7 +7,7 @@
 
 #include "convert/check.h"
 
-#if defined(ZIF_HAVE_INT128) && defined(__x86_64__)
+#if defined(__x86_64__) || defined(__i386__)
 #include <x86intrin.h>
 #define ZIF_HAVE_ADDCARRY 1
 #endif
@@ -20,12 +20,11 @@ namespace {
 // into a limb and a carry once per column, which keeps the reduction by a non-binary radix
 // (two reciprocal divisions) out of the inner loop: the loop costs one multiply and three adds.
 struct Column {
-#ifdef ZIF_HAVE_INT128
     DoubleLimb low = 0;
     Limb top = 0;
 
     void add(Limb a, Limb b) {
-        const DoubleLimb p = static_cast<DoubleLimb>(a) * b;
+        const DoubleLimb p = productOf(a, b);
         low += p;
         top += low < p ? 1 : 0;
     }
@@ -33,86 +32,29 @@ struct Column {
         low += other.low;
         top += other.top + (low < other.low ? 1 : 0);
     }
-    Limb l0() const {
-        return static_cast<Limb>(low);
-    }
-    Limb l1() const {
-        return static_cast<Limb>(low >> 64);
-    }
+    Limb l0() const { return lowHalf(low); }
+    Limb l1() const { return highHalf(low); }
     void set(Limb l0, Limb l1) {
-        low = (static_cast<DoubleLimb>(l1) << 64) | l0;
+        low = joinHalves(l1, l0);
         top = 0;
     }
-#else
-    Limb w0 = 0, w1 = 0, top = 0;
-
-    void add(Limb a, Limb b) {
-        const Wide p = mulWide(a, b);
-        w0 += p.lo;
-        const Limb c0 = w0 < p.lo ? 1 : 0;
-        w1 += p.hi;
-        Limb c1 = w1 < p.hi ? 1 : 0;
-        w1 += c0;
-        c1 += w1 < c0 ? 1 : 0;
-        top += c1;
-    }
-    void merge(const Column& other) {
-        w0 += other.w0;
-        const Limb c0 = w0 < other.w0 ? 1 : 0;
-        w1 += other.w1;
-        Limb c1 = w1 < other.w1 ? 1 : 0;
-        w1 += c0;
-        c1 += w1 < c0 ? 1 : 0;
-        top += other.top + c1;
-    }
-    Limb l0() const {
-        return w0;
-    }
-    Limb l1() const {
-        return w1;
-    }
-    void set(Limb l0, Limb l1) {
-        w0 = l0;
-        w1 = l1;
-        top = 0;
-    }
-#endif
 };
 
-// Limbs of 2^64: carries are the machine's.
+// Limbs of 2^kLimbBits: carries are the machine's.
 struct BinaryOps {
     static constexpr std::size_t kKaratsubaThreshold = kKaratsubaThresholdBinary;
 
-#ifdef ZIF_HAVE_INT128
-    // The 128-bit sum compiles to add/adc; the comparisons below take twice the instructions.
+    // The double-limb sum compiles to add/adc; comparisons take twice the instructions.
     Limb add(Limb a, Limb b, Limb& carry) const {
-        const DoubleLimb s = static_cast<DoubleLimb>(a) + b + carry;
-        carry = static_cast<Limb>(s >> 64);
-        return static_cast<Limb>(s);
+        const DoubleLimb s = DoubleLimb{a} + b + carry;
+        carry = highHalf(s);
+        return lowHalf(s);
     }
     Limb subtract(Limb a, Limb b, Limb& borrow) const {
-        const DoubleLimb d = static_cast<DoubleLimb>(a) - b - borrow;
-        borrow = static_cast<Limb>(d >> 64) & 1;
-        return static_cast<Limb>(d);
+        const DoubleLimb d = DoubleLimb{a} - b - borrow;
+        borrow = highHalf(d) & 1;
+        return lowHalf(d);
     }
-#else
-    Limb add(Limb a, Limb b, Limb& carry) const {
-        Limb s = a + carry;
-        Limb c = s < carry ? 1 : 0;
-        s += b;
-        c += s < b ? 1 : 0;
-        carry = c;
-        return s;
-    }
-    Limb subtract(Limb a, Limb b, Limb& borrow) const {
-        const Limb d = a - b;
-        Limb out = a < b ? 1 : 0;
-        const Limb e = d - borrow;
-        out += d < borrow ? 1 : 0;
-        borrow = out;
-        return e;
-    }
-#endif
     // Takes the column's low limb; the rest carries into the next column.
     Limb reduce(Column& column) const {
         const Limb digit = column.l0();
@@ -120,41 +62,44 @@ struct BinaryOps {
         return digit;
     }
     Limb multiplyAdd(Limb a, Limb factor, Limb& carry) const {
-        const Wide p = mulWide(a, factor);
-        const Limb lo = p.lo + carry;
-        carry = p.hi + (lo < carry ? 1 : 0);
-        return lo;
+        const DoubleLimb p = productOf(a, factor) + carry;
+        carry = highHalf(p);
+        return lowHalf(p);
     }
     // v[0, n) /= d for d = 2 or 3, where d divides v: a shift, or from the bottom by the
-    // inverse of 3 modulo 2^64 (a multiply per limb instead of a reciprocal division from the top).
+    // inverse of 3 modulo the radix (a multiply per limb instead of a reciprocal division from
+    // the top).
     void divideExact(Limb* v, std::size_t n, Limb d) const {
         if (d == 2) {
-            for (std::size_t i = 0; i + 1 < n; ++i) v[i] = (v[i] >> 1) | (v[i + 1] << 63);
+            for (std::size_t i = 0; i + 1 < n; ++i)
+                v[i] = (v[i] >> 1) | (v[i + 1] << (kLimbBits - 1));
             v[n - 1] >>= 1;
             return;
         }
         ZIF_ASSERT(d == 3);
-        constexpr Limb kInverse3 = 0xAAAAAAAAAAAAAAABu;
+        constexpr Limb kInverse3 = ~Limb{0} / 3 * 2 + 1;  // 3 * kInverse3 = 1 modulo the radix
+        static_assert(static_cast<Limb>(3 * kInverse3) == 1);
         Limb borrow = 0;
         for (std::size_t i = 0; i < n; ++i) {
             const Limb under = v[i] < borrow ? 1 : 0;
             const Limb q = (v[i] - borrow) * kInverse3;
             v[i] = q;
-            borrow = mulWide(q, 3).hi + under;
+            borrow = highHalf(productOf(q, Limb{3})) + under;
         }
         ZIF_ASSERT(borrow == 0);
     }
 };
 
-// Limbs of a base below 2^64 (10^19 exceeds 2^63, so a + b can wrap: compare before adding).
+// Limbs of a power of a base that fits a limb (10^19 exceeds 2^63, so a + b can wrap: compare
+// before adding).
 struct PowerOps {
     static constexpr std::size_t kKaratsubaThreshold = kKaratsubaThresholdPower;
 
     Limb base;
     const Divisor* divisor;
 
-    // Branch-free: carries of random limbs are unpredictable, and a mispredicted branch per
-    // limb made the Karatsuba additions cost as much as the products.
+    // Branch-free: carries of random limbs are unpredictable, and a mispredicted branch per limb
+    // costs more than the addition.
     Limb add(Limb a, Limb b, Limb& carry) const {
         const Limb s = a + carry;  // <= base, no wrap
         const Limb c = s >= base - b ? 1 : 0;
@@ -168,7 +113,7 @@ struct PowerOps {
         return a - s + (base & (Limb{0} - c));
     }
     // The column sum is below (products + 1) * base^2, so its top limb is below base and two
-    // 128/64 divisions split it.
+    // divisions of a double limb by the base split it.
     Limb reduce(Column& column) const {
         Limb r1, r0;
         const Limb q1 = divisor->divide(column.top, column.l1(), r1);
@@ -177,11 +122,9 @@ struct PowerOps {
         return r0;
     }
     Limb multiplyAdd(Limb a, Limb factor, Limb& carry) const {
-        const Wide p = mulWide(a, factor);
-        const Limb lo = p.lo + carry;
-        const Limb hi = p.hi + (lo < carry ? 1 : 0);
+        const DoubleLimb p = productOf(a, factor) + carry;
         Limb digit;
-        carry = divisor->divide(hi, lo, digit);
+        carry = divisor->divide(highHalf(p), lowHalf(p), digit);
         return digit;
     }
 };
@@ -202,12 +145,30 @@ Limb subtractN(const Ops& ops, Limb* r, const Limb* x, const Limb* y, std::size_
 
 #ifdef ZIF_HAVE_ADDCARRY
 // For binary limbs the carry intrinsics keep the carry in the flags: one adc per limb, where
-// the 128-bit sums of BinaryOps round-trip it through a register (a third of a 700-limb
-// product's time went to the Karatsuba additions).
+// the double-limb sums of BinaryOps round-trip it through a register.
+#if defined(__x86_64__) && !defined(ZIF_PORTABLE_ARITHMETIC)
+using CarryWord = unsigned long long;
+unsigned char addCarry(unsigned char c, Limb a, Limb b, CarryWord* s) {
+    return _addcarry_u64(c, a, b, s);
+}
+unsigned char subtractBorrow(unsigned char c, Limb a, Limb b, CarryWord* d) {
+    return _subborrow_u64(c, a, b, d);
+}
+#else
+using CarryWord = unsigned int;
+unsigned char addCarry(unsigned char c, Limb a, Limb b, CarryWord* s) {
+    return _addcarry_u32(c, a, b, s);
+}
+unsigned char subtractBorrow(unsigned char c, Limb a, Limb b, CarryWord* d) {
+    return _subborrow_u32(c, a, b, d);
+}
+#endif
+static_assert(sizeof(CarryWord) == sizeof(Limb));
+
 template <class Step>
 Limb carryChain(Limb* r, const Limb* x, const Limb* y, std::size_t n, Limb carry, Step step) {
     auto c = static_cast<unsigned char>(carry);
-    auto* out = reinterpret_cast<unsigned long long*>(r);
+    auto* out = reinterpret_cast<CarryWord*>(r);
     std::size_t i = 0;
     for (; i + 4 <= n; i += 4) {
         c = step(c, x[i], y[i], out + i);
@@ -220,18 +181,16 @@ Limb carryChain(Limb* r, const Limb* x, const Limb* y, std::size_t n, Limb carry
 }
 
 Limb addN(const BinaryOps&, Limb* r, const Limb* x, const Limb* y, std::size_t n, Limb carry) {
-    return carryChain(r, x, y, n, carry,
-                      [](unsigned char c, Limb a, Limb b, unsigned long long* s) {
-                          return _addcarry_u64(c, a, b, s);
-                      });
+    return carryChain(r, x, y, n, carry, [](unsigned char c, Limb a, Limb b, CarryWord* s) {
+        return addCarry(c, a, b, s);
+    });
 }
 
 Limb subtractN(const BinaryOps&, Limb* r, const Limb* x, const Limb* y, std::size_t n,
                Limb borrow) {
-    return carryChain(r, x, y, n, borrow,
-                      [](unsigned char c, Limb a, Limb b, unsigned long long* d) {
-                          return _subborrow_u64(c, a, b, d);
-                      });
+    return carryChain(r, x, y, n, borrow, [](unsigned char c, Limb a, Limb b, CarryWord* d) {
+        return subtractBorrow(c, a, b, d);
+    });
 }
 #endif
 
@@ -267,18 +226,35 @@ void schoolbook(const Ops& ops, Limb* r, const Limb* a, std::size_t na, const Li
         const std::size_t first = k >= nb ? k - nb + 1 : 0;
         const std::size_t last = std::min(k, na - 1);
         const Limb* bk = b + k;
-        // Two column sums side by side: with one, each product waits for the previous one's
-        // carries (about 3 cycles a product); with two, about 2. Both start from zero and the
-        // carry joins last, so that the previous column's reduction overlaps this column's
-        // products instead of delaying them.
-        Column column, second;
-        std::size_t i = first;
-        for (; i < last; i += 2) {
-            column.add(a[i], bk[-static_cast<std::ptrdiff_t>(i)]);
-            second.add(a[i + 1], bk[-static_cast<std::ptrdiff_t>(i + 1)]);
+        // Two column sums side by side where registers allow (64-bit targets): with one, each
+        // product waits for the previous one's carries. Both start from zero and the carry joins
+        // last, so that the previous column's reduction overlaps this column's products instead
+        // of delaying them. A 32-bit target has registers for one sum only: the second would
+        // live in memory, each carry a load and a store.
+        Column column;
+        if constexpr (kLimbBits == 64) {
+            Column second;
+            std::size_t i = first;
+            for (; i < last; i += 2) {
+                column.add(a[i], bk[-static_cast<std::ptrdiff_t>(i)]);
+                second.add(a[i + 1], bk[-static_cast<std::ptrdiff_t>(i + 1)]);
+            }
+            if (i == last) column.add(a[i], bk[-static_cast<std::ptrdiff_t>(i)]);
+            column.merge(second);
+        } else {
+            // Four products per round: the loop's own count and branch are a third of a
+            // product's instructions.
+            const Limb* x = a + first;
+            const Limb* y = bk - static_cast<std::ptrdiff_t>(first);
+            const Limb* const end = a + last + 1;
+            for (; end - x >= 4; x += 4, y -= 4) {
+                column.add(x[0], y[0]);
+                column.add(x[1], y[-1]);
+                column.add(x[2], y[-2]);
+                column.add(x[3], y[-3]);
+            }
+            for (; x != end; ++x, --y) column.add(*x, *y);
         }
-        if (i == last) column.add(a[i], bk[-static_cast<std::ptrdiff_t>(i)]);
-        column.merge(second);
         column.merge(carry);
         r[k] = ops.reduce(column);
         carry = column;
@@ -316,8 +292,8 @@ void multiply(const Ops& ops, Limb* r, const Limb* a, std::size_t na, const Limb
 // evaluated at 0, 1, 2, 1/2 (as 4 a0 + 2 a1 + a2) and infinity. These points keep every value
 // of the evaluation and of the interpolation non-negative, so the same code serves radices
 // that have no signed limbs; both a2 and b2 must be non-empty (nb > 2k). Used for binary limbs
-// only: in limbs of 10^19 the evaluations and exact divisions cost a radix division per limb,
-// and 16->10 at 32767 digits went from 0.92 to 1.06-1.2 ms with it from 200 limbs on.
+// only: in a power radix the evaluations and exact divisions cost a radix division per limb,
+// more than the products it saves.
 template <class Ops>
 void toom3(const Ops& ops, Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb,
            Limb* scratch) {
@@ -474,7 +450,13 @@ void combineRows(const Radix& radix, Limb* r, const Limb* factors, std::size_t n
         Column carry;
         for (std::size_t k = 0; k < n; ++k) {
             Column column;
-            for (std::size_t i = k; i < n; ++i) column.add(factors[i], rows[i * stride + k]);
+            const Limb* row = rows + k * stride + k;
+            std::size_t i = k;
+            for (; i + 2 <= n; i += 2, row += 2 * stride) {
+                column.add(factors[i], row[0]);
+                column.add(factors[i + 1], row[stride]);
+            }
+            if (i < n) column.add(factors[i], row[0]);
             column.merge(carry);
             r[k] = ops.reduce(column);
             carry = column;
@@ -488,13 +470,9 @@ Limb divideSmall(const Radix& radix, Limb* v, std::size_t n, Limb divisor) {
     Limb remainder = 0;
     for (std::size_t i = n; i-- > 0;) {
         // remainder * radix + v[i] < divisor * radix: its high limb stays below the divisor.
-        Wide dividend{remainder, v[i]};
-        if (!radix.isBinary()) {
-            dividend = mulWide(remainder, radix.base());
-            dividend.lo += v[i];
-            dividend.hi += dividend.lo < v[i] ? 1 : 0;
-        }
-        v[i] = by.divide(dividend.hi, dividend.lo, remainder);
+        const DoubleLimb dividend = radix.isBinary() ? joinHalves(remainder, v[i])
+                                                     : productOf(remainder, radix.base()) + v[i];
+        v[i] = by.divide(highHalf(dividend), lowHalf(dividend), remainder);
     }
     return remainder;
 }

@@ -1,8 +1,9 @@
 #pragma once
 
 // Arithmetic on natural numbers held as little-endian limb arrays (pointer + size). A limb is a
-// digit of the radix: 2^64 for binary numbers, or a power of a small base (10^19 for decimal)
-// so that a number can be written out digit by digit without dividing the whole number.
+// machine word and a digit of the radix: 2^kLimbBits for binary numbers, or the largest power
+// of a small base below it (10^19 or 10^9 for decimal) so that a number can be written out digit
+// by digit without dividing the whole number.
 
 #include <cstddef>
 
@@ -10,16 +11,16 @@
 
 namespace zif::detail {
 
-// The radix of a limb array: 2^64, or a power of a base that is below 2^64.
+// The radix of a limb array: 2^kLimbBits, or a power of a base that fits a limb.
 class Radix {
 public:
-    // Limbs of 2^64.
+    // Limbs of 2^kLimbBits.
     static Radix binary() { return Radix(); }
     // Limbs of `base`, which must be at least 2.
     static Radix power(Limb base) { return Radix(base); }
 
     bool isBinary() const { return base_ == 0; }
-    // The radix, or 0 for 2^64.
+    // The radix, or 0 for 2^kLimbBits.
     Limb base() const { return base_; }
     const Divisor& divisor() const { return divisor_; }
 
@@ -32,15 +33,15 @@ private:
 };
 
 // Below this many limbs in the smaller operand, multiply() uses the schoolbook product. A
-// non-binary radix pays two divisions per product column, which longer columns amortize:
-// 64 instead of 24 took 16->10 at 32767 digits from 2.7 to 2.1 x GMP. Tuned with bench/convert.
-inline constexpr std::size_t kKaratsubaThresholdBinary = 48;
+// non-binary radix pays two divisions per product column, which longer columns amortize, hence
+// its higher threshold. Tuned with bench/convert for each limb width.
+inline constexpr std::size_t kKaratsubaThresholdBinary = kLimbBits == 64 ? 48 : 40;
 inline constexpr std::size_t kKaratsubaThresholdPower = 64;
 
 // From this many limbs in the smaller operand on, multiply() uses Toom-3 for binary limbs when
-// the operands are balanced enough to be cut into three parts each. It saves a ninth of the
-// products per level; 10->16 at 32767 digits: 4% fewer instructions, 3-8% less time.
-inline constexpr std::size_t kToom3ThresholdBinary = 300;
+// the operands are balanced enough to be cut into three parts each: it saves a ninth of the
+// products per level, which pays once the products outweigh its extra linear passes.
+inline constexpr std::size_t kToom3ThresholdBinary = kLimbBits == 64 ? 300 : 120;
 
 inline std::size_t karatsubaThreshold(const Radix& radix) {
     return radix.isBinary() ? kKaratsubaThresholdBinary : kKaratsubaThresholdPower;

@@ -3,14 +3,14 @@
 #include <array>
 #include <bit>
 #include <cstring>
+#include <type_traits>
 #include <vector>
 
 namespace zif::detail {
 
 namespace {
 
-// "00" to "99": writing two decimal digits per division halves the divisions (about 30% of
-// the time of writing a 64-bit value).
+// "00" to "99": writing two decimal digits per division halves the divisions.
 constexpr std::array<char16_t, 200> makeDigitPairs() {
     std::array<char16_t, 200> pairs{};
     for (unsigned v = 0; v < 100; ++v) {
@@ -21,8 +21,8 @@ constexpr std::array<char16_t, 200> makeDigitPairs() {
 }
 constexpr auto kDigitPairs = makeDigitPairs();
 
-// "00" to "FF" by byte value: a limb becomes 16 hex digits in 8 lookups, instead of 16 digit
-// positions each located by division (18% of a 1000-digit conversion).
+// "00" to "FF" by byte value: 64 bits become 16 hex digits in 8 lookups, instead of 16 digit
+// positions each located by division.
 constexpr std::array<char16_t, 512> makeHexPairs() {
     std::array<char16_t, 512> pairs{};
     for (unsigned v = 0; v < 256; ++v) {
@@ -33,19 +33,29 @@ constexpr std::array<char16_t, 512> makeHexPairs() {
 }
 constexpr auto kHexPairs = makeHexPairs();
 
-// A 64-bit hardware divide by a run-time base takes 14-45 cycles on x86-64; the reciprocal
-// takes two multiplies. A value is cut into blocks below 2^32 (base^blockDigits each); in a block
-// a division by base^2 splits off two digits with one multiply (Lemire, Kaser and Kurz, "Faster
-// remainder by direct computation", 2019: floor(x / d) = the high limb of x * (floor((2^64 - 1)
-// / d) + 1) for every x and d below 2^32), and a digit pair (below 36^2) is split by a 16-bit
-// fixed-point reciprocal of the base: pair * ceil(2^16 / base) is off by less than 1296 / 2^16,
-// too little to reach the next multiple of 2^16.
+// "0000" to "1111": 64 bits become 64 binary digits in 16 lookups.
+constexpr std::array<char16_t, 64> makeBinaryNibbles() {
+    std::array<char16_t, 64> nibbles{};
+    for (unsigned v = 0; v < 16; ++v)
+        for (unsigned bit = 0; bit < 4; ++bit)
+            nibbles[4 * v + bit] = static_cast<char16_t>(u'0' + ((v >> (3 - bit)) & 1));
+    return nibbles;
+}
+constexpr auto kBinaryNibbles = makeBinaryNibbles();
+
+// A hardware divide by a run-time base takes tens of cycles (or a library call for 64 bits on a
+// 32-bit target); the reciprocal takes two multiplies. A 64-bit value is cut into blocks below
+// 2^32 (base^blockDigits each); in a block a division by base^2 splits off two digits with one
+// multiply (Lemire, Kaser and Kurz, "Faster remainder by direct computation", 2019: floor(x / d)
+// = the high half of x * (floor((2^64 - 1) / d) + 1) for every x and d below 2^32), and a digit
+// pair (below 36^2) is split by a 16-bit fixed-point reciprocal of the base: pair * ceil(2^16 /
+// base) is off by less than 1296 / 2^16, too little to reach the next multiple of 2^16.
 struct BaseDivisors {
     Divisor single;
-    Divisor block;
+    Divisor64 block;
     unsigned blockDigits;
     std::uint32_t square;
-    Limb squareInverse;
+    std::uint64_t squareInverse;
     std::uint32_t pairReciprocal;
 };
 
@@ -54,11 +64,11 @@ const BaseDivisors& baseDivisors(unsigned base) {
         std::vector<BaseDivisors> divisors;
         for (unsigned b = 0; b <= 36; ++b) {
             const unsigned d = b < 2 ? 2 : b;
-            Limb block = 1;
+            std::uint64_t block = 1;
             unsigned blockDigits = 0;
             for (; block * d <= 0xFFFFFFFFu; block *= d) ++blockDigits;
-            divisors.push_back({Divisor(d), Divisor(block), blockDigits, d * d,
-                                ~Limb{0} / (Limb{d} * d) + 1, (65535 + d) / d});
+            divisors.push_back({Divisor(d), Divisor64(block), blockDigits, d * d,
+                                ~std::uint64_t{0} / (std::uint64_t{d} * d) + 1, (65535 + d) / d});
         }
         return divisors;
     }();
@@ -85,10 +95,17 @@ void putEightDecimal(char16_t* at, std::uint32_t v) {
     putPair(at + 6, low % 100);
 }
 
-// Writes exactly 19 decimal digits of v < 10^19 at `at`; the constant divisions compile to
-// multiplies.
-void putNineteenDecimal(char16_t* at, Limb v) {
-    const Limb top = v / 10000000000000000u, rest = v % 10000000000000000u;
+// Writes exactly 9 decimal digits of v < 10^9 at `at`.
+void putNineDecimal(char16_t* at, std::uint32_t v) {
+    const std::uint32_t top = v / 100000000;
+    at[0] = static_cast<char16_t>(u'0' + top);
+    putEightDecimal(at + 1, v - top * 100000000);
+}
+
+// Writes exactly 19 decimal digits of v < 10^19 at `at`; on a 64-bit target the constant
+// divisions compile to multiplies.
+void putNineteenDecimal(char16_t* at, std::uint64_t v) {
+    const std::uint64_t top = v / 10000000000000000u, rest = v % 10000000000000000u;
     at[0] = static_cast<char16_t>(u'0' + top / 100);
     putPair(at + 1, static_cast<unsigned>(top % 100));
     putEightDecimal(at + 3, static_cast<std::uint32_t>(rest / 100000000));
@@ -96,27 +113,27 @@ void putNineteenDecimal(char16_t* at, Limb v) {
 }
 
 // Number of decimal digits of v (1 for 0).
-unsigned decimalDigits(Limb v) {
-    static constexpr Limb kPowers[] = {1,
-                                       10,
-                                       100,
-                                       1000,
-                                       10000,
-                                       100000,
-                                       1000000,
-                                       10000000,
-                                       100000000,
-                                       1000000000,
-                                       10000000000,
-                                       100000000000,
-                                       1000000000000,
-                                       10000000000000,
-                                       100000000000000,
-                                       1000000000000000,
-                                       10000000000000000,
-                                       100000000000000000,
-                                       1000000000000000000,
-                                       10000000000000000000u};
+unsigned decimalDigits(std::uint64_t v) {
+    static constexpr std::uint64_t kPowers[] = {1,
+                                                10,
+                                                100,
+                                                1000,
+                                                10000,
+                                                100000,
+                                                1000000,
+                                                10000000,
+                                                100000000,
+                                                1000000000,
+                                                10000000000,
+                                                100000000000,
+                                                1000000000000,
+                                                10000000000000,
+                                                100000000000000,
+                                                1000000000000000,
+                                                10000000000000000,
+                                                100000000000000000,
+                                                1000000000000000000,
+                                                10000000000000000000u};
     // 1233 / 4096 ~ log10(2): the estimate is the count or one below it.
     // v | 1 counts 0 as one digit and changes no count (10^k is even).
     const unsigned estimate = (static_cast<unsigned>(std::bit_width(v | 1)) * 1233) >> 12;
@@ -124,12 +141,12 @@ unsigned decimalDigits(Limb v) {
 }
 
 // Writes the digits of v, exactly `count` of them (its decimal digit count), at `at`. Blocks of
-// 8 digits split off by 10^8 are written independently: the chain of divisions by 100 this
-// replaces was a third of the time of a 16-digit 16->10 conversion.
-void putDecimal(char16_t* at, unsigned count, Limb v) {
+// 8 digits split off by 10^8 are written independently, instead of one long chain of dependent
+// divisions by 100.
+void putDecimal(char16_t* at, unsigned count, std::uint64_t v) {
     char16_t* end = at + count;
     while (v >= 100000000) {
-        const Limb q = v / 100000000;
+        const std::uint64_t q = v / 100000000;
         end -= 8;
         putEightDecimal(end, static_cast<std::uint32_t>(v - q * 100000000));
         v = q;
@@ -158,7 +175,8 @@ char16_t* putBlockBefore(char16_t* end, std::uint32_t x, unsigned base, unsigned
         p[1] = kDigitChars[pair - high * base];
     };
     while (x >= divisors.square) {
-        const auto q = static_cast<std::uint32_t>(mulWide(divisors.squareInverse, x).hi);
+        const auto q =
+            static_cast<std::uint32_t>(Uint128::product(divisors.squareInverse, x).high());
         putPairOf(x - q * divisors.square);
         x = q;
     }
@@ -172,7 +190,8 @@ char16_t* putBlockBefore(char16_t* end, std::uint32_t x, unsigned base, unsigned
 
 // Writes the digits of v in base, no leading zeros, ending just before `end`; returns the
 // first digit's position.
-char16_t* putDigitsBefore(char16_t* end, Limb v, unsigned base) {
+template <class Word>
+char16_t* putDigitsBefore(char16_t* end, Word v, unsigned base) {
     char16_t* p = end;
     if (base == 10) {
         while (v >= 100) {
@@ -187,7 +206,7 @@ char16_t* putDigitsBefore(char16_t* end, Limb v, unsigned base) {
             *--p = static_cast<char16_t>(u'0' + v);
         }
     } else if (const unsigned bits = bitsPerDigit(base)) {
-        const Limb mask = base - 1;
+        const Word mask = base - 1;
         do {
             *--p = kDigitChars[v & mask];
             v >>= bits;
@@ -195,7 +214,7 @@ char16_t* putDigitsBefore(char16_t* end, Limb v, unsigned base) {
     } else {
         const BaseDivisors& divisors = baseDivisors(base);
         while (v > 0xFFFFFFFFu) {
-            Limb block;
+            std::uint64_t block;
             v = divisors.block.divide(0, v, block);
             p = putBlockBefore(p, static_cast<std::uint32_t>(block), base, divisors.blockDigits);
         }
@@ -205,8 +224,9 @@ char16_t* putDigitsBefore(char16_t* end, Limb v, unsigned base) {
 }
 
 // Value of the digits by a chain of multiply-adds.
-Limb readChunkGeneric(const char16_t* digits, std::size_t count, unsigned base) {
-    Limb value = 0;
+template <class Word>
+Word readChunkGeneric(const char16_t* digits, std::size_t count, unsigned base) {
+    Word value = 0;
     if (const unsigned bits = bitsPerDigit(base)) {
         // A shift instead of a multiply by the run-time base: 1 cycle a digit instead of 4.
         for (std::size_t i = 0; i < count; ++i) value = (value << bits) | kDigitValues[digits[i]];
@@ -218,15 +238,25 @@ Limb readChunkGeneric(const char16_t* digits, std::size_t count, unsigned base) 
     return value;
 }
 
-// Value of 8 decimal digits: three multiplies on all of them at once instead of a chain of
-// eight multiply-adds (the chain was 14% of a 1000-digit conversion).
+// Value of 8 decimal digits: a few multiplies on several digits at once instead of a chain of
+// eight dependent multiply-adds.
 std::uint32_t readEightDecimal(const char16_t* digits) {
+    if constexpr (std::endian::native == std::endian::big) {
+        return readChunkGeneric<std::uint32_t>(digits, 8, 10);
+    }
+    if constexpr (kLimbBits == 32) {
+        // Two digits per 32-bit word: 64-bit multiplies cost three on a 32-bit target.
+        auto two = [digits](unsigned at) {
+            std::uint32_t lanes;  // digits[at] in the low half
+            std::memcpy(&lanes, digits + at, 4);
+            lanes -= 0x00300030u;
+            return (lanes * 10 + (lanes >> 16)) & 0xFFFF;
+        };
+        return (two(0) * 100 + two(2)) * 10000 + two(4) * 100 + two(6);
+    }
     std::uint64_t low, high;  // four UTF-16 digits each, the first in the lowest bits
     std::memcpy(&low, digits, 8);
     std::memcpy(&high, digits + 4, 8);
-    if constexpr (std::endian::native == std::endian::big) {
-        return static_cast<std::uint32_t>(readChunkGeneric(digits, 8, 10));
-    }
     // Each 16-bit lane holds a digit; combine neighbours: lanes 0 and 2 then hold 10 d0 + d1
     // and 10 d2 + d3.
     auto four = [](std::uint64_t lanes) {
@@ -240,11 +270,39 @@ std::uint32_t readEightDecimal(const char16_t* digits) {
 }  // namespace
 
 bool allDigitsOf(std::u16string_view text, unsigned base) {
-    // Arithmetic on 16-bit lanes instead of a table lookup, so that the compiler checks a vector
-    // of characters per instruction: a branch per character with a table took a third of the time
-    // of a 1000-digit conversion, and the same test on int lanes four times as long as this one.
+    // Arithmetic on 16-bit lanes instead of a table lookup and a branch per character, so that
+    // the compiler checks a vector of characters per instruction; on int lanes it would widen
+    // every character first.
     const auto decimals = static_cast<std::uint16_t>(base < 10 ? base : 10);
     const auto letters = static_cast<std::uint16_t>(base < 10 ? 0 : base - 10);
+    if constexpr (kLimbBits == 32) {
+        // No vector unit to count on: two characters per 32-bit word. In a 16-bit lane holding
+        // c < 0x80, c + 0x50 has bit 7 set from '0' on, and adding 0x80 - decimals to that
+        // carries into bit 8 from '0' + decimals on; (c | 0x20) + 0x1F likewise from 'a' on.
+        constexpr std::uint32_t kOnes = 0x00010001u;
+        std::uint32_t seen = 0, ok = kOnes;
+        std::size_t i = 0;
+        auto check = [&](auto withLetters) {
+            for (; i + 2 <= text.size(); i += 2) {
+                std::uint32_t w;
+                std::memcpy(&w, text.data() + i, 4);
+                seen |= w;
+                const std::uint32_t d = w + 0x50 * kOnes;
+                std::uint32_t good = (d >> 7) & ~((d + (0x80u - decimals) * kOnes) >> 8);
+                if constexpr (decltype(withLetters)::value) {
+                    const std::uint32_t l = (w | 0x20 * kOnes) + 0x1F * kOnes;
+                    good |= (l >> 7) & ~((l + (0x80u - letters) * kOnes) >> 8);
+                }
+                ok &= good;
+            }
+        };
+        if (letters == 0)
+            check(std::false_type{});
+        else
+            check(std::true_type{});
+        if ((seen & 0xFF80FF80u) != 0 || (ok & kOnes) != kOnes) return false;
+        text.remove_prefix(i);
+    }
     std::uint16_t bad = 0;
     for (const char16_t c : text) {
         const auto decimal = static_cast<std::uint16_t>(c - u'0');
@@ -255,22 +313,35 @@ bool allDigitsOf(std::u16string_view text, unsigned base) {
     return bad == 0;
 }
 
-Limb readChunk(const char16_t* digits, std::size_t count, unsigned base) {
+namespace {
+
+template <class Word>
+Word readDigits(const char16_t* digits, std::size_t count, unsigned base) {
     if (base == 10 && count >= 8) {
         // Two independent halves, then one multiply-add to join them.
-        Limb value = readChunkGeneric(digits, count % 8, 10);
+        Word value = readChunkGeneric<Word>(digits, count % 8, 10);
         for (std::size_t i = count % 8; i < count; i += 8)
-            value = value * 100000000 + readEightDecimal(digits + i);
+            value = static_cast<Word>(value * 100000000 + readEightDecimal(digits + i));
         return value;
     }
-    return readChunkGeneric(digits, count, base);
+    return readChunkGeneric<Word>(digits, count, base);
+}
+
+}  // namespace
+
+Limb readChunk(const char16_t* digits, std::size_t count, unsigned base) {
+    return readDigits<Limb>(digits, count, base);
+}
+
+std::uint64_t readValue(const char16_t* digits, std::size_t count, unsigned base) {
+    return readDigits<std::uint64_t>(digits, count, base);
 }
 
 void readChunks(std::u16string_view digits, unsigned base, unsigned chunkDigits, Limb* out) {
     std::size_t end = digits.size();
     for (; end > chunkDigits; end -= chunkDigits)
-        *out++ = readChunk(digits.data() + end - chunkDigits, chunkDigits, base);
-    *out = readChunk(digits.data(), end, base);
+        *out++ = readDigits<Limb>(digits.data() + end - chunkDigits, chunkDigits, base);
+    *out = readDigits<Limb>(digits.data(), end, base);
 }
 
 void readBinaryLimbs(std::u16string_view digits, unsigned bits, Limb* out) {
@@ -280,9 +351,9 @@ void readBinaryLimbs(std::u16string_view digits, unsigned bits, Limb* out) {
         const Limb value = kDigitValues[*it];
         pending |= value << filled;
         filled += bits;
-        if (filled >= 64) {
+        if (filled >= kLimbBits) {
             *out++ = pending;
-            filled -= 64;
+            filled -= kLimbBits;
             pending = filled != 0 ? value >> (bits - filled) : 0;
         }
     }
@@ -290,50 +361,67 @@ void readBinaryLimbs(std::u16string_view digits, unsigned bits, Limb* out) {
 }
 
 ShortValue readShort(std::u16string_view text, unsigned base) {
-    const Chunk chunk = kChunks[base];
+    const BasicChunk<std::uint64_t> chunk = valueChunk(base);
     const std::size_t headCount = std::min<std::size_t>(text.size(), chunk.digits);
     // Branch-free passes over the few characters; the vectorized check costs more to set up.
     unsigned bad = 0;
-    Limb head = 0;
+    std::uint64_t head = 0;
     if (base == 10 && headCount < 8) {
         for (const char16_t c : text) {
             const unsigned digit = static_cast<unsigned>(c - u'0');
             bad |= static_cast<unsigned>(digit >= 10u);
             head = head * 10 + digit;
         }
-        if (bad != 0) return {0, false, false};
-        return {head, true, true};
+        if (bad != 0) return {0, false, false, 0};
+        return {head, true, true, 0};
     } else if (base == 10) {
         for (const char16_t c : text)
             bad |= static_cast<unsigned>(static_cast<unsigned>(c - u'0') >= 10u);
-        if (bad != 0) return {0, false, false};
-        head = readChunk(text.data(), headCount, 10);
+        if (bad != 0) return {0, false, false, 0};
+        head = readValue(text.data(), headCount, 10);
     } else {
         // Checked and read in one pass; invalid digits only spoil a value that is not used.
-        auto read = [&](auto join) {
-            for (std::size_t i = 0; i < headCount; ++i) {
+        auto read = [&](auto join, std::size_t from, std::size_t to, auto value) {
+            for (std::size_t i = from; i < to; ++i) {
                 const char16_t c = text[i];
                 const unsigned digit = c < kDigitValues.size() ? kDigitValues[c] : kInvalidDigit;
                 bad |= static_cast<unsigned>(digit >= base);
-                head = join(head, digit);
+                value = join(value, digit);
             }
+            return value;
         };
-        if (const unsigned bits = bitsPerDigit(base))
-            read([bits](Limb value, unsigned digit) { return (value << bits) | digit; });
-        else
-            read([base](Limb value, unsigned digit) { return value * base + digit; });
+        const unsigned bits = bitsPerDigit(base);
+        if (kLimbBits == 32 && bits != 0 && 32 % bits == 0) {
+            // Two 32-bit halves: a 64-bit shift by a variable count is several instructions on a
+            // 32-bit target.
+            auto join = [bits](std::uint32_t value, unsigned digit) {
+                return (value << bits) | digit;
+            };
+            const std::size_t lowCount = std::min<std::size_t>(headCount, 32 / bits);
+            const std::uint32_t high = read(join, 0, headCount - lowCount, std::uint32_t{0});
+            const std::uint32_t low = read(join, headCount - lowCount, headCount, std::uint32_t{0});
+            head = (std::uint64_t{high} << (lowCount * bits)) | low;
+        } else if (bits != 0) {
+            head = read(
+                [bits](std::uint64_t value, unsigned digit) { return (value << bits) | digit; }, 0,
+                headCount, std::uint64_t{0});
+        } else {
+            head =
+                read([base](std::uint64_t value, unsigned digit) { return value * base + digit; },
+                     0, headCount, std::uint64_t{0});
+        }
         if (text.size() > headCount) bad |= static_cast<unsigned>(digitValue(text.back()) >= base);
-        if (bad != 0) return {0, false, false};
+        if (bad != 0) return {0, false, false, 0};
     }
-    if (text.size() == headCount) return {head, true, true};
-    const Limb last = kDigitValues[text.back()];
-    if (head > (~Limb{0} - last) / base) return {0, true, false};
-    return {head * base + last, true, true};
+    if (text.size() == headCount) return {head, true, true, 0};
+    // A multiply instead of a division by the run-time base: a library call on a 32-bit target.
+    const Uint128 value = Uint128::product(head, base) + kDigitValues[text.back()];
+    return {value.low(), true, value.high() == 0, static_cast<std::uint8_t>(value.high())};
 }
 
-void writeValue(Limb value, unsigned base, std::u16string& out) {
+void writeValue(std::uint64_t value, unsigned base, std::u16string& out) {
     // Made at its final size and written in place: built aside and copied, the copy's wide load
-    // waited for the digits' narrow stores, which doubled the time of a 5-digit conversion.
+    // would wait for the digits' narrow stores.
     if (base == 10) {
         const unsigned count = decimalDigits(value);
         out.assign(count, u'0');
@@ -347,11 +435,20 @@ void writeValue(Limb value, unsigned base, std::u16string& out) {
             std::memcpy(p, &kHexPairs[2 * (value & 0xFF)], 2 * sizeof(char16_t));
         }
         if (p != out.data()) *--p = kDigitChars[value & 15];
+    } else if (base == 2) {
+        const auto count = static_cast<unsigned>(std::bit_width(value | 1));
+        out.assign(count, u'0');
+        char16_t* p = out.data() + count;
+        for (; p - out.data() >= 4; value >>= 4) {
+            p -= 4;
+            std::memcpy(p, &kBinaryNibbles[4 * (value & 15)], 4 * sizeof(char16_t));
+        }
+        for (; p != out.data(); value >>= 1) *--p = static_cast<char16_t>(u'0' + (value & 1));
     } else if (const unsigned bits = bitsPerDigit(base)) {
         const unsigned count =
             digitsForBits(static_cast<unsigned>(std::bit_width(value | 1)), bits);
         out.assign(count, u'0');
-        const Limb mask = base - 1;
+        const std::uint64_t mask = base - 1;
         for (char16_t* p = out.data() + count; p != out.data(); value >>= bits)
             *--p = kDigitChars[value & mask];
     } else {
@@ -364,17 +461,17 @@ void writeValue(Limb value, unsigned base, std::u16string& out) {
 
 void writeBinaryLimbs(const Limb* limbs, std::size_t n, unsigned bits, std::u16string& out) {
     const std::size_t totalBits =
-        (n - 1) * 64 + static_cast<std::size_t>(std::bit_width(limbs[n - 1]));
+        (n - 1) * kLimbBits + static_cast<std::size_t>(std::bit_width(limbs[n - 1]));
     const std::size_t count = totalBits == 0 ? 1 : (totalBits + bits - 1) / bits;
     const Limb mask = (Limb{1} << bits) - 1;
     out.assign(count, u'0');
     char16_t* const last = out.data() + count - 1;
     if (bits == 4) {
-        // A limb is exactly 16 hex digits: no digit straddles two limbs.
+        // A limb is exactly kLimbBits / 4 hex digits: no digit straddles two limbs.
         char16_t* p = out.data() + count;
         for (std::size_t i = 0; i + 1 < n; ++i) {
             Limb v = limbs[i];
-            for (int pair = 0; pair < 8; ++pair, v >>= 8) {
+            for (unsigned pair = 0; pair < kLimbBits / 8; ++pair, v >>= 8) {
                 p -= 2;
                 std::memcpy(p, &kHexPairs[2 * (v & 0xFF)], 2 * sizeof(char16_t));
             }
@@ -384,10 +481,11 @@ void writeBinaryLimbs(const Limb* limbs, std::size_t n, unsigned bits, std::u16s
     }
     for (std::size_t digit = 0; digit < count; ++digit) {
         const std::size_t bit = digit * bits;
-        const std::size_t index = bit / 64;
-        const unsigned offset = bit % 64;
+        const std::size_t index = bit / kLimbBits;
+        const unsigned offset = bit % kLimbBits;
         Limb value = limbs[index] >> offset;
-        if (offset + bits > 64 && index + 1 < n) value |= limbs[index + 1] << (64 - offset);
+        if (offset + bits > kLimbBits && index + 1 < n)
+            value |= limbs[index + 1] << (kLimbBits - offset);
         last[-static_cast<std::ptrdiff_t>(digit)] = kDigitChars[value & mask];
     }
 }
@@ -402,6 +500,11 @@ void writePowerLimbs(const Limb* limbs, std::size_t n, unsigned base, unsigned d
     char16_t* p = std::copy(headFirst, static_cast<const char16_t*>(headEnd), out.data());
     if (base == 10 && digitsPerLimb == 19) {
         for (std::size_t i = n - 1; i-- > 0; p += 19) putNineteenDecimal(p, limbs[i]);
+        return;
+    }
+    if (base == 10 && digitsPerLimb == 9) {
+        for (std::size_t i = n - 1; i-- > 0; p += 9)
+            putNineDecimal(p, static_cast<std::uint32_t>(limbs[i]));
         return;
     }
     const Divisor& divisor = baseDivisors(base).single;

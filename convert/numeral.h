@@ -46,53 +46,68 @@ inline unsigned bitsPerDigit(unsigned base) {
     return (base & (base - 1)) == 0 ? static_cast<unsigned>(std::countr_zero(base)) : 0;
 }
 
-// The most digits of `base` whose every value fits one 64-bit limb, and base to that power.
-struct Chunk {
+// The most digits of `base` whose every value fits a Word, and base to that power.
+template <class Word>
+struct BasicChunk {
     unsigned digits;
-    Limb power;
+    Word power;
 };
 
-inline constexpr std::array<Chunk, 37> kChunks = [] {
-    std::array<Chunk, 37> chunks{};
+template <class Word>
+inline constexpr std::array<BasicChunk<Word>, 37> kChunks = [] {
+    std::array<BasicChunk<Word>, 37> chunks{};
     for (unsigned base = 2; base <= 36; ++base) {
-        Chunk chunk{0, 1};
-        while (chunk.power <= ~Limb{0} / base) {
-            chunk.power *= base;
+        BasicChunk<Word> chunk{0, 1};
+        while (chunk.power <= static_cast<Word>(~Word{0}) / base) {
+            chunk.power = static_cast<Word>(chunk.power * base);
             ++chunk.digits;
         }
         chunks[base] = chunk;
     }
     return chunks;
 }();
-static_assert(kChunks[10].digits == 19 && kChunks[16].digits == 15);
+static_assert(kChunks<std::uint64_t>[10].digits == 19 && kChunks<std::uint64_t>[16].digits == 15);
+static_assert(kChunks<std::uint32_t>[10].digits == 9 && kChunks<std::uint32_t>[16].digits == 7);
 
-inline Chunk limbChunk(unsigned base) {
-    return kChunks[base];
+// Digits per limb.
+inline BasicChunk<Limb> limbChunk(unsigned base) {
+    return kChunks<Limb>[base];
+}
+// Digits per 64-bit value: numerals this long or one digit longer take the short path.
+inline BasicChunk<std::uint64_t> valueChunk(unsigned base) {
+    return kChunks<std::uint64_t>[base];
 }
 
 // Value of the digits (at most limbChunk(base).digits of them).
 Limb readChunk(const char16_t* digits, std::size_t count, unsigned base);
 
-// A numeral short enough that its value may fit one limb: at most limbChunk(base).digits + 1
+// Value of the digits (at most valueChunk(base).digits of them).
+std::uint64_t readValue(const char16_t* digits, std::size_t count, unsigned base);
+
+// A numeral short enough that its value may fit 64 bits: at most valueChunk(base).digits + 1
 // characters, leading zeros allowed, not yet checked.
 struct ShortValue {
-    Limb value;
-    bool valid;  // only digits of the base
-    bool fits;   // the value fits 64 bits (value is meaningful only then)
+    std::uint64_t value;  // the value's low 64 bits
+    bool valid;           // only digits of the base
+    bool fits;            // the value fits 64 bits
+    std::uint8_t high;    // the value's bits above 64 (below the base)
 };
+// Returned in two registers on x86-64, where a larger struct goes through memory.
+static_assert(sizeof(ShortValue) <= 16);
 ShortValue readShort(std::u16string_view text, unsigned base);
 
 // Splits the digits into chunks of `chunkDigits` counted from the right (the leftmost chunk may
 // be shorter) and stores their values, least significant chunk first, in out.
 void readChunks(std::u16string_view digits, unsigned base, unsigned chunkDigits, Limb* out);
 
-// Reads the digits of a base 2^bits into binary limbs; out holds ceil(size * bits / 64) limbs.
+// Reads the digits of a base 2^bits into binary limbs; out holds ceil(size * bits / kLimbBits)
+// limbs.
 void readBinaryLimbs(std::u16string_view digits, unsigned bits, Limb* out);
 
 // The functions below replace out's text, reusing its storage.
 
 // The numeral of value in base.
-void writeValue(Limb value, unsigned base, std::u16string& out);
+void writeValue(std::uint64_t value, unsigned base, std::u16string& out);
 
 // The numeral of binary limbs (top limb not zero unless n == 1) in the base 2^bits.
 void writeBinaryLimbs(const Limb* limbs, std::size_t n, unsigned bits, std::u16string& out);

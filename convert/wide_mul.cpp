@@ -1,17 +1,20 @@
 #include "convert/wide_mul.h"
 
-#include <bit>
-
 namespace zif::detail {
 
 namespace {
 
-// floor((hi:lo) / d) for hi < d, d with its top bit set; only used to set up a Divisor.
-Limb divideSlow(Limb hi, Limb lo, Limb d) {
+// floor((hi:lo) / d) for hi < d, d with its top bit set; only used to set up a divisor.
+std::uint32_t divideSlow(std::uint32_t hi, std::uint32_t lo, std::uint32_t d) {
+    return static_cast<std::uint32_t>(joinHalves(hi, lo) / d);
+}
+
+std::uint64_t divideSlow(std::uint64_t hi, std::uint64_t lo, std::uint64_t d) {
 #ifdef ZIF_HAVE_INT128
-    return static_cast<Limb>(((static_cast<DoubleLimb>(hi) << 64) | lo) / d);
+    __extension__ typedef unsigned __int128 Native;
+    return static_cast<std::uint64_t>(((static_cast<Native>(hi) << 64) | lo) / d);
 #else
-    Limb quotient = 0;
+    std::uint64_t quotient = 0;
     for (int bit = 63; bit >= 0; --bit) {
         const bool carry = (hi >> 63) != 0;
         hi = (hi << 1) | (lo >> 63);
@@ -28,10 +31,14 @@ Limb divideSlow(Limb hi, Limb lo, Limb d) {
 
 }  // namespace
 
-Divisor::Divisor(Limb d)
+template <class Word>
+BasicDivisor<Word>::BasicDivisor(Word d)
     : d_(d),
-      shift_(static_cast<Limb>(std::countl_zero(d))),
-      normal_(d << shift_),
-      inverse_(divideSlow(~normal_, ~Limb{0}, normal_)) {}
+      shift_(static_cast<Word>(std::countl_zero(d))),
+      normal_(static_cast<Word>(d << shift_)),
+      inverse_(divideSlow(static_cast<Word>(~normal_), static_cast<Word>(~Word{0}), normal_)) {}
+
+template class BasicDivisor<std::uint32_t>;
+template class BasicDivisor<std::uint64_t>;
 
 }  // namespace zif::detail

@@ -1,78 +1,251 @@
 #pragma once
 
+#include <bit>
 #include <cstdint>
+#include <limits>
 
-// 64x64->128 multiply and 128/64 division. Compilers for 64-bit targets offer unsigned __int128;
-// 32-bit MinGW does not, so the portable path is always compiled and can be forced with
-// ZIF_PORTABLE_ARITHMETIC to test it on x86-64.
+// Limbs are the machine's word: 64 bits on 64-bit targets, 32 bits on 32-bit ones, where a
+// 64x64->128 product takes four multiplies and a 64-bit division is a library call.
+// ZIF_PORTABLE_ARITHMETIC gives a 64-bit build the 32-bit targets' arithmetic (32-bit limbs, no
+// unsigned __int128), so that it can be tested there.
 #if defined(__SIZEOF_INT128__) && !defined(ZIF_PORTABLE_ARITHMETIC)
 #define ZIF_HAVE_INT128 1
 #endif
 
 namespace zif::detail {
 
-using Limb = std::uint64_t;
+// An unsigned 128-bit integer with the same operations whether or not the compiler has
+// unsigned __int128: wrapping addition and subtraction, shifts, comparison, and the full
+// product of two 64-bit words.
+class Uint128 {
+public:
+    constexpr Uint128() = default;
+    constexpr Uint128(std::uint64_t value)  // NOLINT: widening, as between built-in types
 #ifdef ZIF_HAVE_INT128
-__extension__ typedef unsigned __int128 DoubleLimb;
+        : value_(value){}
+#else
+        : lo_(value), hi_(0) {
+    }
 #endif
 
-struct Wide {
-    Limb hi;
-    Limb lo;
+          static constexpr Uint128 fromHalves(std::uint64_t high, std::uint64_t low) {
+        Uint128 v;
+#ifdef ZIF_HAVE_INT128
+        v.value_ = (static_cast<Native>(high) << 64) | low;
+#else
+        v.hi_ = high;
+        v.lo_ = low;
+#endif
+        return v;
+    }
+
+    // a * b, exact.
+    static constexpr Uint128 product(std::uint64_t a, std::uint64_t b) {
+#ifdef ZIF_HAVE_INT128
+        Uint128 v;
+        v.value_ = static_cast<Native>(a) * b;
+        return v;
+#else
+        // Four 32x32->64 products: single multiplies on a 32-bit target.
+        const auto a0 = static_cast<std::uint32_t>(a), a1 = static_cast<std::uint32_t>(a >> 32);
+        const auto b0 = static_cast<std::uint32_t>(b), b1 = static_cast<std::uint32_t>(b >> 32);
+        const std::uint64_t p00 = std::uint64_t{a0} * b0, p01 = std::uint64_t{a0} * b1;
+        const std::uint64_t p10 = std::uint64_t{a1} * b0, p11 = std::uint64_t{a1} * b1;
+        const std::uint64_t middle = (p00 >> 32) + (p01 & 0xFFFFFFFFu) + (p10 & 0xFFFFFFFFu);
+        return fromHalves(p11 + (p01 >> 32) + (p10 >> 32) + (middle >> 32),
+                          (middle << 32) | (p00 & 0xFFFFFFFFu));
+#endif
+    }
+
+    constexpr std::uint64_t high() const {
+#ifdef ZIF_HAVE_INT128
+        return static_cast<std::uint64_t>(value_ >> 64);
+#else
+        return hi_;
+#endif
+    }
+    constexpr std::uint64_t low() const {
+#ifdef ZIF_HAVE_INT128
+        return static_cast<std::uint64_t>(value_);
+#else
+        return lo_;
+#endif
+    }
+
+    constexpr Uint128& operator+=(Uint128 other) {
+#ifdef ZIF_HAVE_INT128
+        value_ += other.value_;
+#else
+        lo_ += other.lo_;
+        hi_ += other.hi_ + (lo_ < other.lo_ ? 1 : 0);
+#endif
+        return *this;
+    }
+    constexpr Uint128& operator-=(Uint128 other) {
+#ifdef ZIF_HAVE_INT128
+        value_ -= other.value_;
+#else
+        hi_ -= other.hi_ + (lo_ < other.lo_ ? 1 : 0);
+        lo_ -= other.lo_;
+#endif
+        return *this;
+    }
+    // Shifts by 0 to 127 bits.
+    constexpr Uint128& operator<<=(unsigned bits) {
+#ifdef ZIF_HAVE_INT128
+        value_ <<= bits;
+#else
+        if (bits >= 64) {
+            hi_ = lo_ << (bits - 64);
+            lo_ = 0;
+        } else if (bits != 0) {
+            hi_ = (hi_ << bits) | (lo_ >> (64 - bits));
+            lo_ <<= bits;
+        }
+#endif
+        return *this;
+    }
+    constexpr Uint128& operator>>=(unsigned bits) {
+#ifdef ZIF_HAVE_INT128
+        value_ >>= bits;
+#else
+        if (bits >= 64) {
+            lo_ = hi_ >> (bits - 64);
+            hi_ = 0;
+        } else if (bits != 0) {
+            lo_ = (lo_ >> bits) | (hi_ << (64 - bits));
+            hi_ >>= bits;
+        }
+#endif
+        return *this;
+    }
+
+    friend constexpr Uint128 operator+(Uint128 a, Uint128 b) {
+        return a += b;
+    }
+    friend constexpr Uint128 operator-(Uint128 a, Uint128 b) {
+        return a -= b;
+    }
+    friend constexpr Uint128 operator<<(Uint128 a, unsigned bits) {
+        return a <<= bits;
+    }
+    friend constexpr Uint128 operator>>(Uint128 a, unsigned bits) {
+        return a >>= bits;
+    }
+    friend constexpr bool operator==(Uint128 a, Uint128 b) {
+        return a.high() == b.high() && a.low() == b.low();
+    }
+    friend constexpr bool operator<(Uint128 a, Uint128 b) {
+#ifdef ZIF_HAVE_INT128
+        return a.value_ < b.value_;
+#else
+        return a.hi_ < b.hi_ || (a.hi_ == b.hi_ && a.lo_ < b.lo_);
+#endif
+    }
+    friend constexpr bool operator>(Uint128 a, Uint128 b) {
+        return b < a;
+    }
+    friend constexpr bool operator<=(Uint128 a, Uint128 b) {
+        return !(b < a);
+    }
+    friend constexpr bool operator>=(Uint128 a, Uint128 b) {
+        return !(a < b);
+    }
+
+private:
+#ifdef ZIF_HAVE_INT128
+    __extension__ typedef unsigned __int128 Native;
+    Native value_ = 0;
+#else
+    std::uint64_t lo_ = 0;
+    std::uint64_t hi_ = 0;
+#endif
 };
 
-inline Wide mulWide(Limb a, Limb b) {
-#ifdef ZIF_HAVE_INT128
-    const DoubleLimb p = static_cast<DoubleLimb>(a) * b;
-    return {static_cast<Limb>(p >> 64), static_cast<Limb>(p)};
-#else
-    const Limb a0 = a & 0xFFFFFFFFu, a1 = a >> 32;
-    const Limb b0 = b & 0xFFFFFFFFu, b1 = b >> 32;
-    const Limb p00 = a0 * b0, p01 = a0 * b1, p10 = a1 * b0, p11 = a1 * b1;
-    const Limb middle = (p00 >> 32) + (p01 & 0xFFFFFFFFu) + (p10 & 0xFFFFFFFFu);
-    return {p11 + (p01 >> 32) + (p10 >> 32) + (middle >> 32), (middle << 32) | (p00 & 0xFFFFFFFFu)};
-#endif
+// Words and the type that holds two of them, with the same few operations on both.
+inline constexpr std::uint64_t productOf(std::uint32_t a, std::uint32_t b) {
+    return std::uint64_t{a} * b;
+}
+inline constexpr Uint128 productOf(std::uint64_t a, std::uint64_t b) {
+    return Uint128::product(a, b);
+}
+inline constexpr std::uint32_t highHalf(std::uint64_t v) {
+    return static_cast<std::uint32_t>(v >> 32);
+}
+inline constexpr std::uint32_t lowHalf(std::uint64_t v) {
+    return static_cast<std::uint32_t>(v);
+}
+inline constexpr std::uint64_t highHalf(Uint128 v) {
+    return v.high();
+}
+inline constexpr std::uint64_t lowHalf(Uint128 v) {
+    return v.low();
+}
+inline constexpr std::uint64_t joinHalves(std::uint32_t high, std::uint32_t low) {
+    return (std::uint64_t{high} << 32) | low;
+}
+inline constexpr Uint128 joinHalves(std::uint64_t high, std::uint64_t low) {
+    return Uint128::fromHalves(high, low);
 }
 
-// Divisor with its precomputed reciprocal, for division without a hardware divide
-// (Moeller & Granlund, "Improved division by invariant integers", 2011). A 128/64 divide
-// costs tens of cycles; the reciprocal turns it into two multiplies.
-class Divisor {
+#if defined(ZIF_PORTABLE_ARITHMETIC) || UINTPTR_MAX <= 0xFFFFFFFFu
+using Limb = std::uint32_t;
+#else
+using Limb = std::uint64_t;
+#endif
+using DoubleLimb = decltype(productOf(Limb{}, Limb{}));
+inline constexpr unsigned kLimbBits = std::numeric_limits<Limb>::digits;
+
+// A divisor of Word (32 or 64 bits) with its precomputed reciprocal, for division without a
+// hardware divide (Moeller & Granlund, "Improved division by invariant integers", 2011): a
+// double-word by word divide costs tens of cycles, or a library call, the reciprocal two
+// multiplies.
+template <class Word>
+class BasicDivisor {
 public:
-    explicit Divisor(Limb d);
+    static constexpr unsigned kBits = std::numeric_limits<Word>::digits;
 
-    Limb value() const { return d_; }
+    explicit BasicDivisor(Word d);
 
-    // Divides hi:lo by the divisor, where hi < value(); returns the quotient, stores the remainder.
-    // Inline: it runs once per limb in the inner loops of non-binary limb arithmetic, where a
-    // call costs a third of the division.
-    Limb divide(Limb hi, Limb lo, Limb& remainder) const {
+    Word value() const { return d_; }
+
+    // Divides hi:lo by the divisor, where hi < value(); returns the quotient, stores the
+    // remainder. Inline: it runs once per limb in the inner loops of non-binary limb arithmetic,
+    // where a call would cost about as much as the division.
+    Word divide(Word hi, Word lo, Word& remainder) const {
         if (shift_ != 0) {
-            hi = (hi << shift_) | (lo >> (64 - shift_));
-            lo <<= shift_;
+            hi = static_cast<Word>((hi << shift_) | (lo >> (Word{kBits} - shift_)));
+            lo = static_cast<Word>(lo << shift_);
         }
-        const Wide estimate = mulWide(inverse_, hi);
-        const Limb qlo = estimate.lo + lo;
-        Limb qhi = estimate.hi + hi + 1 + (qlo < lo ? 1 : 0);
-        Limb r = lo - qhi * normal_;
-        // Taken about half the time on random limbs: a mispredicted branch here cost 30% of
-        // the decimal multiplication, the mask costs two instructions.
-        const Limb over = Limb{0} - static_cast<Limb>(r > qlo);
-        qhi += over;
-        r += normal_ & over;
+        // (qhi, qlo) = inverse * hi + (hi, lo) + 2^kBits, added in halves: a double-word sum
+        // kept whole is spilled to memory on the reduction's critical path.
+        const auto estimate = productOf(inverse_, hi);
+        const Word qlo = static_cast<Word>(lowHalf(estimate) + lo);
+        Word qhi = static_cast<Word>(highHalf(estimate) + hi + 1 + (qlo < lo ? 1 : 0));
+        Word r = static_cast<Word>(lo - qhi * normal_);
+        // Taken about half the time on random limbs: a mask instead of a mispredicted branch.
+        const Word over = static_cast<Word>(Word{0} - static_cast<Word>(r > qlo));
+        qhi = static_cast<Word>(qhi + over);
+        r = static_cast<Word>(r + (normal_ & over));
         if (r >= normal_) {  // rare
             ++qhi;
-            r -= normal_;
+            r = static_cast<Word>(r - normal_);
         }
-        remainder = r >> shift_;
+        remainder = static_cast<Word>(r >> shift_);
         return qhi;
     }
 
 private:
-    Limb d_;        // the divisor as given
-    Limb shift_;    // leading zero bits of d_
-    Limb normal_;   // d_ << shift_, top bit set
-    Limb inverse_;  // floor((2^128 - 1) / normal_) - 2^64
+    Word d_;        // the divisor as given
+    Word shift_;    // leading zero bits of d_
+    Word normal_;   // d_ << shift_, top bit set
+    Word inverse_;  // floor((2^(2 kBits) - 1) / normal_) - 2^kBits
 };
+
+using Divisor = BasicDivisor<Limb>;
+using Divisor64 = BasicDivisor<std::uint64_t>;
+
+extern template class BasicDivisor<std::uint32_t>;
+extern template class BasicDivisor<std::uint64_t>;
 
 }  // namespace zif::detail

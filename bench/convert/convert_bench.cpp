@@ -55,12 +55,12 @@ std::vector<Case> makeCases() {
     for (std::size_t n : {1, 5, 10, 19}) add(10, 16, std::to_string(n), randomNumeral(rng, 10, n));
     add(10, 16, "20<2^64", "12345678901234567890");
     add(10, 16, "20>2^64", "98765432109876543210");
-    for (std::size_t n : {100, 1000, 8000, 32767})
+    for (std::size_t n : {40, 100, 1000, 8000, 32767})
         add(10, 16, std::to_string(n), randomNumeral(rng, 10, n));
     for (std::size_t n : {1, 5, 10}) add(16, 10, std::to_string(n), randomNumeral(rng, 16, n));
     add(16, 10, "16<2^64", "FEDCBA9876543210");
     add(16, 10, "17>2^64", "1FEDCBA9876543210");
-    for (std::size_t n : {19, 20, 100, 1000, 8000, 32767})
+    for (std::size_t n : {19, 20, 40, 100, 1000, 8000, 32767})
         add(16, 10, std::to_string(n), randomNumeral(rng, 16, n));
     for (auto [from, to] : {std::pair{10, 36}, {36, 10}, {2, 10}, {10, 2}, {8, 10}, {16, 2}}) {
         add(from, to, "12", randomNumeral(rng, from, 12));

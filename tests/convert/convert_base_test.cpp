@@ -370,6 +370,25 @@ TEST(ConvertBaseLimbEdges, AroundTwoToThe64InEveryBasePair) {
     }
 }
 
+// The longest numerals read as one value, every digit the base's largest: one digit more than
+// 64 bits always hold, so values up to the base times 2^64, with and without a leading zero,
+// into the bases written from binary limbs and two others.
+TEST(ConvertBaseLimbEdges, LongestShortNumeralsPastTwoToThe64) {
+    for (int from = 2; from <= 36; ++from) {
+        const char16_t top = from <= 10 ? static_cast<char16_t>(u'0' + from - 1)
+                                        : static_cast<char16_t>(u'A' + from - 11);
+        std::size_t digits = 1;
+        while (referenceConvert(std::u16string(digits + 1, top), from, 2).size() <= 64) ++digits;
+        const std::u16string largest(digits + 1, top);
+        for (const std::u16string& written : {largest, u"0" + largest}) {
+            for (int to : {2, 4, 8, 10, 16, 32, 36}) {
+                ASSERT_EQ(convert(written, from, to), referenceConvert(largest, from, to))
+                    << "from " << from << " to " << to << " length " << written.size();
+            }
+        }
+    }
+}
+
 // The result is made at its final length, counted beforehand: values at every change of the
 // digit count, b^k - 1 and b^k, for every target base up to 2^64.
 TEST(ConvertBaseLimbEdges, EveryDigitCountOfOneLimb) {

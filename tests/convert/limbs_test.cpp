@@ -18,13 +18,23 @@ struct RadixCase {
     Limb top;  // the largest limb: radix - 1
 };
 
+// The largest power of base that fits a Word: 10^19 and 36^12 in 64 bits, 10^9 and 36^6 in 32.
+template <class Word>
+Word largestPower(Word base) {
+    Word power = 1;
+    while (power <= static_cast<Word>(~Word{0}) / base) power = static_cast<Word>(power * base);
+    return power;
+}
+
 std::vector<RadixCase> radixCases() {
+    const Limb ten = largestPower<Limb>(10), thirtySix = largestPower<Limb>(36);
     return {{"binary", Radix::binary(), ~Limb{0}},
-            {"ten to the 19", Radix::power(10000000000000000000u), 9999999999999999999u},
-            {"36 to the 12", Radix::power(4738381338321616896u), 4738381338321616895u}};
+            {"largest power of 10", Radix::power(ten), ten - 1},
+            {"largest power of 36", Radix::power(thirtySix), thirtySix - 1}};
 }
 
 Limbs randomLimbs(std::mt19937_64& rng, std::size_t n, Limb top) {
+    static_assert(sizeof(Limb) == 4 || sizeof(Limb) == 8);
     std::uniform_int_distribution<Limb> limb(0, top);
     Limbs out(n);
     for (Limb& l : out) l = limb(rng);
@@ -130,7 +140,8 @@ TEST(MultiplyAddSmall, CarriesThroughEveryLimb) {
 TEST(CombineRows, AgreesWithJoiningOneChunkAtATime) {
     std::mt19937_64 rng(5);
     for (const RadixCase& c : radixCases()) {
-        for (std::size_t n : {std::size_t{1}, std::size_t{2}, std::size_t{7}, std::size_t{32}}) {
+        for (std::size_t n :
+             {std::size_t{1}, std::size_t{2}, std::size_t{7}, std::size_t{32}, std::size_t{64}}) {
             for (bool allMax : {false, true}) {
                 const Limb x = allMax ? c.top : randomLimbs(rng, 1, c.top)[0] | 2;
                 const Limbs chunks = allMax ? Limbs(n, x - 1) : randomLimbs(rng, n, x - 1);
@@ -158,28 +169,61 @@ TEST(CombineRows, AgreesWithJoiningOneChunkAtATime) {
 
 // q d + r must give back hi:lo with r < d; the quotient correction steps are taken only for
 // some dividends, so the table holds the extremes of both halves for divisors with and without
-// the top bit set.
-TEST(Divisor, QuotientAndRemainderGiveBackTheDividend) {
-    const Limb max = ~Limb{0};
-    for (Limb d :
-         {Limb{1}, Limb{3}, Limb{10}, Limb{36}, Limb{1} << 63, max, max - 1,
-          Limb{10000000000000000000u}, Limb{4738381338321616896u}, Limb{12157665459056928801u}}) {
-        const Divisor divisor(d);
+// the top bit set. Limbs use the divisor of their width, 64-bit values the 64-bit one.
+template <class Word>
+void checkDivisor() {
+    const Word max = static_cast<Word>(~Word{0});
+    for (Word d :
+         {Word{1}, Word{3}, Word{10}, Word{36},
+          static_cast<Word>(Word{1} << (sizeof(Word) * 8 - 1)), max, static_cast<Word>(max - 1),
+          largestPower<Word>(10), largestPower<Word>(36), largestPower<Word>(3)}) {
+        const BasicDivisor<Word> divisor(d);
         std::mt19937_64 rng(d);
-        std::vector<std::pair<Limb, Limb>> dividends = {
-            {0, 0}, {0, d - 1}, {0, d}, {0, max}, {d - 1, 0}, {d - 1, max}, {d / 2, d / 2}};
-        for (int i = 0; i < 200; ++i) dividends.push_back({rng() % d, rng()});
+        std::vector<std::pair<Word, Word>> dividends = {
+            {0, 0},
+            {0, static_cast<Word>(d - 1)},
+            {0, d},
+            {0, max},
+            {static_cast<Word>(d - 1), 0},
+            {static_cast<Word>(d - 1), max},
+            {static_cast<Word>(d / 2), static_cast<Word>(d / 2)}};
+        for (int i = 0; i < 200; ++i)
+            dividends.push_back({static_cast<Word>(rng() % d), static_cast<Word>(rng())});
         for (auto [hi, lo] : dividends) {
-            Limb r = max;
-            const Limb q = divisor.divide(hi, lo, r);
-            const Wide p = mulWide(q, d);
-            const Limb low = p.lo + r;
-            const Limb high = p.hi + (low < r ? 1 : 0);
+            Word r = max;
+            const Word q = divisor.divide(hi, lo, r);
+            const auto back = productOf(q, d) + r;
             EXPECT_LT(r, d) << d << " " << hi << ":" << lo;
-            EXPECT_EQ(low, lo) << d << " " << hi << ":" << lo;
-            EXPECT_EQ(high, hi) << d << " " << hi << ":" << lo;
+            EXPECT_EQ(lowHalf(back), lo) << d << " " << hi << ":" << lo;
+            EXPECT_EQ(highHalf(back), hi) << d << " " << hi << ":" << lo;
         }
     }
+}
+
+TEST(Divisor, QuotientAndRemainderGiveBackTheDividend) {
+    checkDivisor<std::uint32_t>();
+    checkDivisor<std::uint64_t>();
+}
+
+// Against products, sums and shifts worked out by hand in halves of 2^64.
+TEST(Uint128, ProductsSumsAndShiftsCarryBetweenHalves) {
+    const std::uint64_t max = ~std::uint64_t{0};
+    // (2^64 - 1)^2 = (2^64 - 2) 2^64 + 1
+    EXPECT_EQ(Uint128::product(max, max), Uint128::fromHalves(max - 1, 1));
+    // (2^32 + 3)(2^33 + 5) = 2^65 + 11 * 2^32 + 15
+    EXPECT_EQ(Uint128::product((std::uint64_t{1} << 32) + 3, (std::uint64_t{1} << 33) + 5),
+              Uint128::fromHalves(2, (std::uint64_t{11} << 32) + 15));
+    EXPECT_EQ(Uint128(max) + Uint128(1), Uint128::fromHalves(1, 0));
+    EXPECT_EQ(Uint128::fromHalves(1, 0) - Uint128(1), Uint128(max));
+    EXPECT_EQ(Uint128(0) - Uint128(1), Uint128::fromHalves(max, max));
+    EXPECT_EQ(Uint128(0x8000000000000001u) << 1, Uint128::fromHalves(1, 2));
+    EXPECT_EQ(Uint128(5) << 64, Uint128::fromHalves(5, 0));
+    EXPECT_EQ(Uint128(5) << 0, Uint128(5));
+    EXPECT_EQ(Uint128::fromHalves(3, 0) >> 1, Uint128::fromHalves(1, 0x8000000000000000u));
+    EXPECT_EQ(Uint128::fromHalves(7, 9) >> 64, Uint128(7));
+    EXPECT_LT(Uint128(max), Uint128::fromHalves(1, 0));
+    EXPECT_LT(Uint128::fromHalves(1, 0), Uint128::fromHalves(1, 1));
+    EXPECT_FALSE(Uint128::fromHalves(1, 0) < Uint128(max));
 }
 
 TEST(AddSubtract, CarryAndBorrowRunToTheTop) {
@@ -191,7 +235,8 @@ TEST(AddSubtract, CarryAndBorrowRunToTheTop) {
         EXPECT_EQ(subtractFrom(c.radix, r.data(), r.size(), one.data(), one.size()), 1u) << c.name;
         EXPECT_EQ(r, Limbs(4, c.top)) << c.name;
 
-        // Limbs near half the radix: their sum wraps a 64-bit word when the radix exceeds 2^63.
+        // Limbs near half the radix: their sum wraps the limb when the radix exceeds half of
+        // 2^kLimbBits.
         const Limb half = c.top / 2 + 1;
         Limbs x{half, half, 0};
         const Limbs y{half, half};
