@@ -7,7 +7,8 @@ cmake_minimum_required(VERSION 3.25)
 # it went away: no-copyright-file (the machine-readable copyright file made from LICENSE),
 # no-changelog (CHANGELOG.md as a Debian changelog), no-manual-page (docs/man),
 # extended-description-line-too-long (English description, lines under 80 characters),
-# hardening-no-bindnow (linked with -z now), binary-has-unneeded-section .comment (removed
+# hardening-no-bindnow (linked with -z now), hardening-no-fortify-functions (built with
+# _FORTIFY_SOURCE=2), binary-has-unneeded-section .comment (removed
 # when the package is stripped).
 set(accepted)
 
