@@ -30,6 +30,7 @@
 #include <vector>
 
 #include "convert/convert_base.h"
+#include "convert/incremental_conversion.h"
 
 namespace zif::fuzz {
 
@@ -247,6 +248,45 @@ inline void check(std::u16string_view number, unsigned from, unsigned to) {
             fail("appending the last digit differs from the whole conversion", number, from, to);
         if (zif::DropLastDigit(result, f, t) != before)
             fail("dropping the last digit differs from the whole conversion", number, from, to);
+    }
+}
+
+// A field's successive contents, as a user edits it. The text starts as a paste of the script's
+// head; then each unit of `script` in turn, by its value plus three times its position modulo 8
+// (so that numerals of few digit values still reach every edit), erases the last unit (0, 1),
+// leaves the text as it was (2), overwrites the first unit (3), is typed in front (4) or at the
+// end (5-7). After every step IncrementalConversion must give what a whole conversion gives.
+inline void checkEdits(std::u16string_view script, unsigned from, unsigned to) {
+    constexpr std::size_t kSteps = 96;
+    zif::IncrementalConversion conversion(static_cast<std::uint8_t>(from),
+                                          static_cast<std::uint8_t>(to));
+    std::u16string text(script.substr(0, script.size() % 8));
+    for (std::size_t i = 0; i < script.size() && i < kSteps; ++i) {
+        const char16_t unit = script[i];
+        switch ((unit + 3 * i) % 8) {
+            case 0:
+            case 1:
+                if (!text.empty()) text.pop_back();
+                break;
+            case 2:
+                break;
+            case 3:
+                if (!text.empty()) text.front() = unit;
+                break;
+            case 4:
+                text.insert(text.begin(), unit);
+                break;
+            default:
+                text.push_back(unit);
+        }
+        const Outcome whole = run(text, from, to);
+        try {
+            conversion.convert(text);
+        } catch (const std::exception&) {
+            fail("incremental conversion throws where a whole conversion does not", text, from, to);
+        }
+        if (conversion.overflow() != whole.overflow || conversion.result() != whole.result)
+            fail("incremental conversion differs from the whole conversion", text, from, to);
     }
 }
 

@@ -11,5 +11,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                                  false};
     const zif::fuzz::Input input = zif::fuzz::decode(data, size, kLengths);
     zif::fuzz::check(input.number, input.from, input.to);
+    zif::fuzz::checkEdits(input.number, input.from, input.to);
     return 0;
 }
