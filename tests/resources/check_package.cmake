@@ -1,11 +1,7 @@
 # Builds the Debian package with CPack and inspects it with dpkg-deb.
 cmake_minimum_required(VERSION 3.25)
-file(REMOVE_RECURSE "${WORK_DIR}")
-execute_process(COMMAND "${CPACK}" -G DEB --config "${BUILD_DIR}/CPackConfig.cmake" -B "${WORK_DIR}"
-    OUTPUT_VARIABLE output ERROR_VARIABLE output RESULT_VARIABLE result)
-if(NOT result EQUAL 0)
-    message(FATAL_ERROR "cpack failed:\n${output}")
-endif()
+include("${CMAKE_CURRENT_LIST_DIR}/run_cpack.cmake")
+zif_run_cpack(DEB)
 file(GLOB debs "${WORK_DIR}/*.deb")
 list(LENGTH debs count)
 if(NOT count EQUAL 1)

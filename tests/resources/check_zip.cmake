@@ -1,12 +1,8 @@
 # Builds the Windows zip with CPack and checks what a user unpacks: the program, the licence
 # and the German read-me, as plain text with CRLF line ends.
 cmake_minimum_required(VERSION 3.25)
-file(REMOVE_RECURSE "${WORK_DIR}")
-execute_process(COMMAND "${CPACK}" -G ZIP --config "${BUILD_DIR}/CPackConfig.cmake" -B "${WORK_DIR}"
-    OUTPUT_VARIABLE output ERROR_VARIABLE output RESULT_VARIABLE result)
-if(NOT result EQUAL 0)
-    message(FATAL_ERROR "cpack failed:\n${output}")
-endif()
+include("${CMAKE_CURRENT_LIST_DIR}/run_cpack.cmake")
+zif_run_cpack(ZIP)
 file(GLOB zips RELATIVE "${WORK_DIR}" "${WORK_DIR}/*.zip")
 if(NOT zips MATCHES "^zifwandler-1\\.02-windows-x(86|64)\\.zip$")
     message(FATAL_ERROR "expected one zifwandler-1.02-windows-<arch>.zip, found: ${zips}")
