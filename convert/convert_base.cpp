@@ -265,20 +265,20 @@ std::u16string writeNumeral(const NumeralLimbs& value, unsigned base) {
 
 }  // namespace
 
-std::u16string AppendDigit(std::u16string_view Converted, char16_t Digit, std::uint8_t FromBase,
+std::u16string AppendDigit(std::u16string_view converted, char16_t typed, std::uint8_t FromBase,
                            std::uint8_t ToBase) {
-    const unsigned digit = detail::digitValue(Digit);
+    const unsigned digit = detail::digitValue(typed);
     if (digit >= FromBase) return {};
-    NumeralLimbs value = readNumeral(Converted, ToBase);
+    NumeralLimbs value = readNumeral(converted, ToBase);
     // The spare limb takes the carry.
     const std::size_t n = value.limbs.size() - 1;
     value.limbs[n] = detail::multiplyAddSmall(value.radix, value.limbs.data(), n, FromBase, digit);
     return writeNumeral(value, ToBase);
 }
 
-std::u16string DropLastDigit(std::u16string_view Converted, std::uint8_t FromBase,
+std::u16string DropLastDigit(std::u16string_view converted, std::uint8_t FromBase,
                              std::uint8_t ToBase) {
-    NumeralLimbs value = readNumeral(Converted, ToBase);
+    NumeralLimbs value = readNumeral(converted, ToBase);
     detail::divideSmall(value.radix, value.limbs.data(), value.limbs.size(), FromBase);
     return writeNumeral(value, ToBase);
 }
@@ -297,9 +297,9 @@ void writeWide(detail::Uint128 value, unsigned bits, std::u16string& out) {
 // Both forms of ConvertBase; inlined into each, as a call between them is a large part of a
 // short conversion.
 [[gnu::always_inline]] inline void convertInto(std::u16string_view Number, std::uint8_t FromBase,
-                                               std::uint8_t ToBase, std::u16string& Result) {
+                                               std::uint8_t ToBase, std::u16string& result) {
     if (Number.empty() || FromBase < 2 || FromBase > 36 || ToBase < 2 || ToBase > 36) {
-        Result.clear();
+        result.clear();
         return;
     }
     if (Number.size() > kMaxNumeralLength) throw RuntimeError(kOverflowError);
@@ -309,47 +309,47 @@ void writeWide(detail::Uint128 value, unsigned bits, std::u16string& out) {
     if (Number.size() == 1) {
         const unsigned digit = detail::digitValue(Number[0]);
         if (digit >= FromBase)
-            Result.clear();
+            result.clear();
         else if (digit < ToBase)
-            Result.assign(1, detail::kDigitChars[digit]);
+            result.assign(1, detail::kDigitChars[digit]);
         else if (ToBase == 10) {  // a letter typed alone into a decimal target
-            Result.assign(2, u'0');
-            Result[0] = static_cast<char16_t>(u'0' + digit / 10);
-            Result[1] = static_cast<char16_t>(u'0' + digit % 10);
+            result.assign(2, u'0');
+            result[0] = static_cast<char16_t>(u'0' + digit / 10);
+            result[1] = static_cast<char16_t>(u'0' + digit % 10);
         } else
-            detail::writeValue(digit, ToBase, Result);
+            detail::writeValue(digit, ToBase, result);
         return;
     }
 
-    // Values that fit 64 bits need no limbs, and no allocation once Result has room.
+    // Values that fit 64 bits need no limbs, and no allocation once result has room.
     const detail::BasicChunk<std::uint64_t> chunk = detail::valueChunk(FromBase);
     if (Number.size() <= chunk.digits + 1) {
         const detail::ShortValue value = detail::readShort(Number, FromBase);
         if (!value.valid)
-            Result.clear();
+            result.clear();
         else if (value.fits)
-            detail::writeValue(value.value, ToBase, Result);
+            detail::writeValue(value.value, ToBase, result);
         else if (const unsigned bits = detail::bitsPerDigit(ToBase))
-            writeWide(detail::Uint128::fromHalves(value.high, value.value), bits, Result);
+            writeWide(detail::Uint128::fromHalves(value.high, value.value), bits, result);
         else  // checked already, and a value past 64 bits in this many digits has no leading zero
-            convertLarge(Number, FromBase, ToBase, Result);
+            convertLarge(Number, FromBase, ToBase, result);
         return;
     }
 
     if (!detail::allDigitsOf(Number, FromBase)) {
-        Result.clear();
+        result.clear();
         return;
     }
     const std::size_t firstSignificant = Number.find_first_not_of(u'0');
     if (firstSignificant == std::u16string_view::npos) {
-        Result.assign(1, u'0');
+        result.assign(1, u'0');
         return;
     }
     const std::u16string_view digits = Number.substr(firstSignificant);
 
     if (digits.size() <= chunk.digits) {
         detail::writeValue(detail::readValue(digits.data(), digits.size(), FromBase), ToBase,
-                           Result);
+                           result);
         return;
     }
     if (digits.size() == chunk.digits + 1) {
@@ -358,15 +358,15 @@ void writeWide(detail::Uint128 value, unsigned bits, std::u16string& out) {
                                      FromBase) +
             detail::digitValue(digits.back());
         if (value.high() == 0) {
-            detail::writeValue(value.low(), ToBase, Result);
+            detail::writeValue(value.low(), ToBase, result);
             return;
         }
         if (const unsigned bits = detail::bitsPerDigit(ToBase)) {
-            writeWide(value, bits, Result);
+            writeWide(value, bits, result);
             return;
         }
     }
-    convertLarge(digits, FromBase, ToBase, Result);
+    convertLarge(digits, FromBase, ToBase, result);
 }
 
 }  // namespace
@@ -378,8 +378,8 @@ std::u16string ConvertBase(std::u16string_view Number, std::uint8_t FromBase, st
 }
 
 void ConvertBase(std::u16string_view Number, std::uint8_t FromBase, std::uint8_t ToBase,
-                 std::u16string& Result) {
-    convertInto(Number, FromBase, ToBase, Result);
+                 std::u16string& result) {
+    convertInto(Number, FromBase, ToBase, result);
 }
 
 }  // namespace zif

@@ -32,25 +32,25 @@ inline constexpr std::size_t kMaxNumeralLength = 32767;
 // kMaxNumeralLength, before any character is looked at. Exact for every accepted numeral.
 std::u16string ConvertBase(std::u16string_view Number, std::uint8_t FromBase, std::uint8_t ToBase);
 
-// The same, written into Result in place of its text, like std::to_chars into a caller's buffer:
-// Result's storage is reused, so a numeral that fits 64 bits allocates nothing once Result has
-// room for 64 characters, and repeated long conversions allocate only to grow. Number may view
-// Result itself. On overflow Result is left as it was.
+// The same, written into `result` in place of its text, like std::to_chars into a caller's
+// buffer: its storage is reused, so a numeral that fits 64 bits allocates nothing once `result`
+// has room for 64 characters, and repeated long conversions allocate only to grow. Number may
+// view `result` itself. On overflow `result` is left as it was.
 void ConvertBase(std::u16string_view Number, std::uint8_t FromBase, std::uint8_t ToBase,
-                 std::u16string& Result);
+                 std::u16string& result);
 
 // A digit typed or erased at the end of a numeral changes its value by one multiply-add or one
 // division, which takes time linear in the length, where a whole conversion does not. Both take
-// `Converted` = ConvertBase(Number, FromBase, ToBase) for a Number that converted to a non-empty
+// `converted` = ConvertBase(Number, FromBase, ToBase) for a Number that converted to a non-empty
 // numeral, and bases in 2..36.
 //
-// ConvertBase(Number + Digit, FromBase, ToBase): the empty string when Digit is no digit of
-// FromBase. The caller keeps Number + Digit within kMaxNumeralLength.
-std::u16string AppendDigit(std::u16string_view Converted, char16_t Digit, std::uint8_t FromBase,
+// ConvertBase(Number + `typed`, FromBase, ToBase): the empty string when `typed` is no digit of
+// FromBase. The caller keeps Number + `typed` within kMaxNumeralLength.
+std::u16string AppendDigit(std::u16string_view converted, char16_t typed, std::uint8_t FromBase,
                            std::uint8_t ToBase);
 // ConvertBase(Number without its last character, FromBase, ToBase), for Number of two or more
 // characters.
-std::u16string DropLastDigit(std::u16string_view Converted, std::uint8_t FromBase,
+std::u16string DropLastDigit(std::u16string_view converted, std::uint8_t FromBase,
                              std::uint8_t ToBase);
 
 }  // namespace zif
