@@ -52,7 +52,9 @@ mkdir -p "$(dirname "$prefix")"
     status=0
     wineserver -p30 </dev/null >/dev/null 2>&1 9>&- || status=$?
     if [ "$status" -eq 0 ]; then
-        "$wine" cmd /c exit </dev/null >/dev/null 2>&1 9>&-
+        # Only a head start: should it fail (a server that was just ending, say), the program
+        # below starts Wine's processes itself and reports any real failure.
+        "$wine" cmd /c exit </dev/null >/dev/null 2>&1 9>&- || true
     elif [ "$status" -ne 2 ]; then
         echo "wineserver did not start (status $status)" >&2
         exit "$status"
