@@ -80,7 +80,7 @@ struct Plan {
     // in a third of them): powerDigits[j] = powers[j] without them, lowZeros[j] their number.
     std::vector<std::vector<Limb>> powerDigits;
     std::vector<std::size_t> lowZeros;
-    // chunkPower^i for i < leafChunks, row i at i * leafChunks.
+    // chunkPower^i for i < leafChunks, limb k of it at k * leafChunks + i.
     std::vector<Limb> leafPowers;
 };
 
@@ -174,11 +174,12 @@ Plan makePlan(unsigned from, unsigned to) {
     }
     const std::size_t n = plan.leafChunks;
     plan.leafPowers.assign(n * n, Limb{0});
-    plan.leafPowers[0] = 1;
-    for (std::size_t i = 1; i < n; ++i) {
-        Limb* row = plan.leafPowers.data() + i * n;
-        std::copy(row - n, row - n + i, row);
-        row[i] = detail::multiplyAddSmall(plan.radix, row, i, plan.chunkPower, 0);
+    std::vector<Limb> power(n, Limb{0});
+    power[0] = 1;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (i != 0)
+            power[i] = detail::multiplyAddSmall(plan.radix, power.data(), i, plan.chunkPower, 0);
+        for (std::size_t k = 0; k <= i; ++k) plan.leafPowers[k * n + i] = power[k];
     }
     for (const std::vector<Limb>& power : plan.powers) {
         std::size_t zeros = 0;

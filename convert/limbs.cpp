@@ -23,10 +23,10 @@ struct Column {
     DoubleLimb low = 0;
     Limb top = 0;
 
-    void add(Limb a, Limb b) {
-        const DoubleLimb p = productOf(a, b);
-        low += p;
-        top += low < p ? 1 : 0;
+    void add(Limb a, Limb b) { add(productOf(a, b)); }
+    void add(DoubleLimb sum) {
+        low += sum;
+        top += low < sum ? 1 : 0;
     }
     void merge(const Column& other) {
         low += other.low;
@@ -43,6 +43,9 @@ struct Column {
 // Limbs of 2^kLimbBits: carries are the machine's.
 struct BinaryOps {
     static constexpr std::size_t kKaratsubaThreshold = kKaratsubaThresholdBinary;
+
+    // A limb product can take the whole double limb.
+    static constexpr bool narrow() { return false; }
 
     // The double-limb sum compiles to add/adc; comparisons take twice the instructions.
     Limb add(Limb a, Limb b, Limb& carry) const {
@@ -97,6 +100,11 @@ struct PowerOps {
 
     Limb base;
     const Divisor* divisor;
+
+    // Whether limbs are below 2^(kLimbBits - 2), as 10^9 in 32-bit limbs: then sixteen limb
+    // products sum to a double limb without overflow, and a column needs no third limb until
+    // sixteen are summed.
+    bool narrow() const { return base - 1 < Limb{1} << (kLimbBits - 2); }
 
     // Branch-free: carries of random limbs are unpredictable, and a mispredicted branch per limb
     // costs more than the addition.
@@ -216,6 +224,63 @@ void addTo(const Ops& ops, Limb* r, const Limb* x, std::size_t xn, const Limb* y
     r[xn] = carry;
 }
 
+// Adds x[i] * y[i * kYStep] for i < n to column. kSideBySide: two column sums side by side
+// where registers allow (64-bit targets), for long columns: with one, each product waits for the
+// previous one's carries; in a short column, joining them costs more than it saves. A 32-bit
+// target has registers for one sum only: the second would live in memory, each carry a load
+// and a store.
+template <std::ptrdiff_t kYStep, bool kSideBySide, class Ops>
+[[gnu::always_inline]] inline void addProducts(const Ops& ops, Column& column, const Limb* x,
+                                               const Limb* y, std::size_t n) {
+    if constexpr (kLimbBits == 64 && !kSideBySide) {
+        std::size_t i = 0;
+        for (; i + 2 <= n; i += 2) {
+            column.add(x[i], y[static_cast<std::ptrdiff_t>(i) * kYStep]);
+            column.add(x[i + 1], y[static_cast<std::ptrdiff_t>(i + 1) * kYStep]);
+        }
+        if (i < n) column.add(x[i], y[static_cast<std::ptrdiff_t>(i) * kYStep]);
+    } else if constexpr (kLimbBits == 64) {
+        Column second;
+        std::size_t i = 0;
+        for (; i + 2 <= n; i += 2) {
+            column.add(x[i], y[static_cast<std::ptrdiff_t>(i) * kYStep]);
+            second.add(x[i + 1], y[static_cast<std::ptrdiff_t>(i + 1) * kYStep]);
+        }
+        if (i < n) column.add(x[i], y[static_cast<std::ptrdiff_t>(i) * kYStep]);
+        column.merge(second);
+    } else {
+        const Limb* const end = x + n;
+        if (ops.narrow()) {
+            // A multiply and two adds a product, in registers a 32-bit target has.
+            constexpr std::ptrdiff_t kBlock = 16;
+            for (; end - x >= kBlock; x += kBlock, y += kBlock * kYStep) {
+                DoubleLimb sum = 0;
+                for (std::ptrdiff_t j = 0; j < kBlock; ++j) sum += productOf(x[j], y[j * kYStep]);
+                column.add(sum);
+            }
+            DoubleLimb sum = 0;
+            for (; end - x >= 4; x += 4, y += 4 * kYStep) {
+                sum += productOf(x[0], y[0]);
+                sum += productOf(x[1], y[kYStep]);
+                sum += productOf(x[2], y[2 * kYStep]);
+                sum += productOf(x[3], y[3 * kYStep]);
+            }
+            for (; x != end; ++x, y += kYStep) sum += productOf(*x, *y);
+            column.add(sum);
+            return;
+        }
+        // Four products per round: the loop's own count and branch are a third of a product's
+        // instructions.
+        for (; end - x >= 4; x += 4, y += 4 * kYStep) {
+            column.add(x[0], y[0]);
+            column.add(x[1], y[kYStep]);
+            column.add(x[2], y[2 * kYStep]);
+            column.add(x[3], y[3 * kYStep]);
+        }
+        for (; x != end; ++x, y += kYStep) column.add(*x, *y);
+    }
+}
+
 // Product scanning: one column of the product at a time, so that each column is reduced once.
 template <class Ops>
 void schoolbook(const Ops& ops, Limb* r, const Limb* a, std::size_t na, const Limb* b,
@@ -225,36 +290,10 @@ void schoolbook(const Ops& ops, Limb* r, const Limb* a, std::size_t na, const Li
     for (std::size_t k = 0; k < columns; ++k) {
         const std::size_t first = k >= nb ? k - nb + 1 : 0;
         const std::size_t last = std::min(k, na - 1);
-        const Limb* bk = b + k;
-        // Two column sums side by side where registers allow (64-bit targets): with one, each
-        // product waits for the previous one's carries. Both start from zero and the carry joins
-        // last, so that the previous column's reduction overlaps this column's products instead
-        // of delaying them. A 32-bit target has registers for one sum only: the second would
-        // live in memory, each carry a load and a store.
+        // Each column starts from zero and the carry joins last, so that the previous column's
+        // reduction overlaps this column's products instead of delaying them.
         Column column;
-        if constexpr (kLimbBits == 64) {
-            Column second;
-            std::size_t i = first;
-            for (; i < last; i += 2) {
-                column.add(a[i], bk[-static_cast<std::ptrdiff_t>(i)]);
-                second.add(a[i + 1], bk[-static_cast<std::ptrdiff_t>(i + 1)]);
-            }
-            if (i == last) column.add(a[i], bk[-static_cast<std::ptrdiff_t>(i)]);
-            column.merge(second);
-        } else {
-            // Four products per round: the loop's own count and branch are a third of a
-            // product's instructions.
-            const Limb* x = a + first;
-            const Limb* y = bk - static_cast<std::ptrdiff_t>(first);
-            const Limb* const end = a + last + 1;
-            for (; end - x >= 4; x += 4, y -= 4) {
-                column.add(x[0], y[0]);
-                column.add(x[1], y[-1]);
-                column.add(x[2], y[-2]);
-                column.add(x[3], y[-3]);
-            }
-            for (; x != end; ++x, --y) column.add(*x, *y);
-        }
+        addProducts<-1, true>(ops, column, a + first, b + (k - first), last + 1 - first);
         column.merge(carry);
         r[k] = ops.reduce(column);
         carry = column;
@@ -444,19 +483,13 @@ Limb multiplyAddSmall(const Radix& radix, Limb* v, std::size_t n, Limb factor, L
     });
 }
 
-void combineRows(const Radix& radix, Limb* r, const Limb* factors, std::size_t n, const Limb* rows,
-                 std::size_t stride) {
+void combineRows(const Radix& radix, Limb* r, const Limb* factors, std::size_t n,
+                 const Limb* powers, std::size_t stride) {
     withOps(radix, [&](const auto& ops) {
         Column carry;
         for (std::size_t k = 0; k < n; ++k) {
             Column column;
-            const Limb* row = rows + k * stride + k;
-            std::size_t i = k;
-            for (; i + 2 <= n; i += 2, row += 2 * stride) {
-                column.add(factors[i], row[0]);
-                column.add(factors[i + 1], row[stride]);
-            }
-            if (i < n) column.add(factors[i], row[0]);
+            addProducts<1, false>(ops, column, factors + k, powers + k * stride + k, n - k);
             column.merge(carry);
             r[k] = ops.reduce(column);
             carry = column;

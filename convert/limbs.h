@@ -33,10 +33,12 @@ private:
 };
 
 // Below this many limbs in the smaller operand, multiply() uses the schoolbook product. A
-// non-binary radix pays two divisions per product column, which longer columns amortize, hence
-// its higher threshold. Tuned with bench/convert for each limb width.
+// non-binary radix pays two divisions per product column, which longer columns amortize, and
+// its Karatsuba additions cost a comparison per limb, hence its higher threshold; highest for
+// 32-bit limbs of 10^9, whose products sum sixteen at a time in two limbs. Tuned with
+// bench/convert for each limb width.
 inline constexpr std::size_t kKaratsubaThresholdBinary = kLimbBits == 64 ? 48 : 40;
-inline constexpr std::size_t kKaratsubaThresholdPower = 64;
+inline constexpr std::size_t kKaratsubaThresholdPower = kLimbBits == 64 ? 64 : 96;
 
 // From this many limbs in the smaller operand on, multiply() uses Toom-3 for binary limbs when
 // the operands are balanced enough to be cut into three parts each: it saves a ninth of the
@@ -63,12 +65,13 @@ void multiply(const Radix& radix, Limb* r, const Limb* a, std::size_t na, const 
 // v[0, n) = v * factor + addend; returns the limb carried out. factor and addend below the radix.
 Limb multiplyAddSmall(const Radix& radix, Limb* v, std::size_t n, Limb factor, Limb addend);
 
-// r[0, n) = the sum of factors[i] * row i for i < n, where row i (at rows + i * stride) has
-// limbs in [0, i] only, like the powers 1, x, x^2... of a number x below the radix. Each limb
-// of the sum is reduced once, where n multiply-adds of one limb by x would reduce every limb
-// n times. The sum must be below radix^n.
-void combineRows(const Radix& radix, Limb* r, const Limb* factors, std::size_t n, const Limb* rows,
-                 std::size_t stride);
+// r[0, n) = the sum of factors[i] * x^i for i < n, where x is a number below the radix and
+// powers holds its powers limb-major: limb k of x^i at powers[k * stride + i] (zero for k > i),
+// so that the products of a column lie side by side. Each limb of the sum is reduced once,
+// where n multiply-adds of one limb by x would reduce every limb n times. The sum must be below
+// radix^n.
+void combineRows(const Radix& radix, Limb* r, const Limb* factors, std::size_t n,
+                 const Limb* powers, std::size_t stride);
 
 // v[0, n) /= divisor, from the top limb down; returns the remainder. divisor below 2^32 and
 // not above the radix.

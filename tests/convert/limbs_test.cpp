@@ -159,8 +159,11 @@ TEST(CombineRows, AgreesWithJoiningOneChunkAtATime) {
                     const Limb carry = multiplyAddSmall(c.radix, horner.data(), used, x, chunks[i]);
                     if (carry != 0) horner[used++] = carry;
                 }
+                Limbs limbMajor(n * n);
+                for (std::size_t i = 0; i < n; ++i)
+                    for (std::size_t k = 0; k < n; ++k) limbMajor[k * n + i] = rows[i * n + k];
                 Limbs combined(n);
-                combineRows(c.radix, combined.data(), chunks.data(), n, rows.data(), n);
+                combineRows(c.radix, combined.data(), chunks.data(), n, limbMajor.data(), n);
                 EXPECT_EQ(combined, horner) << c.name << " n=" << n << (allMax ? " all max" : "");
             }
         }
