@@ -32,6 +32,11 @@ struct Column {
         low += other.low;
         top += other.top + (low < other.low ? 1 : 0);
     }
+    // Modulo 2^(3 kLimbBits), as a signed column of a power-radix product may need.
+    void subtract(const Column& other) {
+        top -= other.top + (low < other.low ? 1 : 0);
+        low -= other.low;
+    }
     Limb l0() const { return lowHalf(low); }
     Limb l1() const { return highHalf(low); }
     void set(Limb l0, Limb l1) {
@@ -398,6 +403,192 @@ void toom3(const Ops& ops, Limb* r, const Limb* a, std::size_t na, const Limb* b
     }
 }
 
+// Products in a power radix whose columns are reduced once, when the whole product is done,
+// instead of at the end of every schoolbook product below Karatsuba: the reduction costs two
+// radix divisions a column, about a fifth of a schoolbook product's time. A column is the sum
+// of its limb products, kept as a signed three-limb number (two's complement) at c + 3 k; the
+// columns of Karatsuba's middle term, taken from products of carried sums, can be negative. The
+// product is the columns' value, sum of c_k radix^k.
+namespace columns {
+
+constexpr std::size_t kWidth = 3;  // limbs a column
+
+Column load(const Limb* c, std::size_t k) {
+    Column column;
+    column.set(c[kWidth * k], c[kWidth * k + 1]);
+    column.top = c[kWidth * k + 2];
+    return column;
+}
+
+void store(Limb* c, std::size_t k, const Column& column) {
+    c[kWidth * k] = column.l0();
+    c[kWidth * k + 1] = column.l1();
+    c[kWidth * k + 2] = column.top;
+}
+
+// Returns d and leaves q in v, where v = q radix + d and 0 <= d < radix, for a signed column
+// with |v| < radix 2^(kLimbBits + 16); q is signed too.
+Limb divideSigned(const PowerOps& ops, Column& v) {
+    // Adding radix 2^(kLimbBits + 16) makes v non-negative and leaves v modulo the radix; the
+    // quotient is then 2^(kLimbBits + 16) too large.
+    Column bias;
+    bias.set(0, static_cast<Limb>(ops.base << 16));
+    bias.top = ops.base >> (kLimbBits - 16);
+    v.merge(bias);
+    ZIF_ASSERT(v.top < ops.base);
+    const Limb digit = ops.reduce(v);
+    Column excess;
+    excess.set(0, Limb{1} << 16);
+    v.subtract(excess);
+    return digit;
+}
+
+// c[0, n) += x[0, n), column by column, modulo 2^(3 kLimbBits).
+void addTo(Limb* c, const Limb* x, std::size_t n) {
+    for (std::size_t k = 0; k < n; ++k) {
+        Column sum = load(c, k);
+        sum.merge(load(x, k));
+        store(c, k, sum);
+    }
+}
+
+// c[0, n) -= x[0, n) + y[0, m) with m <= n, column by column, modulo 2^(3 kLimbBits).
+void subtractFrom(Limb* c, std::size_t n, const Limb* x, const Limb* y, std::size_t m) {
+    for (std::size_t k = 0; k < n; ++k) {
+        Column terms = load(x, k);
+        if (k < m) terms.merge(load(y, k));
+        Column difference = load(c, k);
+        difference.subtract(terms);
+        store(c, k, difference);
+    }
+}
+
+// The columns of a * b by the schoolbook method, na + nb - 1 of them.
+void schoolbook(const PowerOps& ops, Limb* c, const Limb* a, std::size_t na, const Limb* b,
+                std::size_t nb) {
+    for (std::size_t k = 0; k + 1 < na + nb; ++k) {
+        const std::size_t first = k >= nb ? k - nb + 1 : 0;
+        const std::size_t last = std::min(k, na - 1);
+        Column column;
+        addProducts<-1, true>(ops, column, a + first, b + (k - first), last + 1 - first);
+        store(c, k, column);
+    }
+}
+
+// Karatsuba's leaves are column products, which cost no division: they pay from fewer limbs
+// than reduced ones.
+constexpr std::size_t kKaratsubaThreshold = kLimbBits == 64 ? 48 : 64;
+
+std::size_t scratch(std::size_t n) {
+    if (n < kKaratsubaThreshold) return 0;
+    const std::size_t h = (n + 1) / 2;
+    // Karatsuba's sums and middle product; an unbalanced product's slice takes less.
+    return 2 * (h + 1) + kWidth * (2 * h + 1) + scratch(h + 1);
+}
+
+// c[0, na + nb - 1) = the columns of a * b, limbs below the radix; scratch holds scratch(max(na,
+// nb)) limbs.
+void multiply(const PowerOps& ops, Limb* c, const Limb* a, std::size_t na, const Limb* b,
+              std::size_t nb, Limb* scratch) {
+    if (na < nb) {
+        std::swap(a, b);
+        std::swap(na, nb);
+    }
+    if (nb < kKaratsubaThreshold) {
+        schoolbook(ops, c, a, na, b, nb);
+        return;
+    }
+    const std::size_t h = (na + 1) / 2;
+    const std::size_t total = na + nb - 1;
+    if (nb <= h) {
+        // Too unbalanced to split both: b times slices of a as long as b.
+        std::fill(c, c + kWidth * total, Limb{0});
+        Limb* slice = scratch;
+        for (std::size_t at = 0; at < na; at += nb) {
+            const std::size_t length = std::min(nb, na - at);
+            multiply(ops, slice, a + at, length, b, nb, scratch + kWidth * (2 * nb - 1));
+            addTo(c + kWidth * at, slice, length + nb - 1);
+        }
+        return;
+    }
+    // a0 b0 + ((a0 + a1)(b0 + b1) - a0 b0 - a1 b1) x + a1 b1 x^2 for x = radix^h, the sums
+    // carried so that their limbs stay below the radix.
+    Limb* sumA = scratch;
+    Limb* sumB = sumA + (h + 1);
+    Limb* middle = sumB + (h + 1);
+    Limb* rest = middle + kWidth * (2 * h + 1);
+    zif::detail::addTo(ops, sumA, a, h, a + h, na - h);
+    zif::detail::addTo(ops, sumB, b, h, b + h, nb - h);
+    const std::size_t sumALength = sumA[h] != 0 ? h + 1 : h;
+    const std::size_t sumBLength = sumB[h] != 0 ? h + 1 : h;
+    multiply(ops, middle, sumA, sumALength, sumB, sumBLength, rest);
+    std::size_t middleLength = sumALength + sumBLength - 1;
+    multiply(ops, c, a, h, b, h, rest);
+    store(c, 2 * h - 1, Column{});
+    multiply(ops, c + kWidth * 2 * h, a + h, na - h, b + h, nb - h, rest);
+    subtractFrom(middle, 2 * h - 1, c, c + kWidth * 2 * h, total - 2 * h);
+    // The middle term's value fits below column `total`, but the carried sums can leave its
+    // top columns non-zero, made up for by negative ones below: they are folded down,
+    // c_(k-1) += c_k radix. They are small (products of the sums' carry limbs, at most 1).
+    while (middleLength > total - h) {
+        --middleLength;
+        const Column top = load(middle, middleLength);
+        Column folded = load(middle, middleLength - 1);
+        // The low three limbs of top * radix: exact while the result fits, negative or not.
+        Column times;
+        times.low = productOf(top.l0(), ops.base);
+        const DoubleLimb second = productOf(top.l1(), ops.base);
+        Column shifted;
+        shifted.set(0, lowHalf(second));
+        shifted.top = highHalf(second) + top.top * ops.base;
+        times.merge(shifted);
+        folded.merge(times);
+        store(middle, middleLength - 1, folded);
+    }
+    addTo(c + kWidth * h, middle, middleLength);
+}
+
+// r[0, n) = the value of the columns c[0, count), which must be below radix^n. A carry from
+// column to column through two radix divisions would make each column wait for the last;
+// instead each column is divided on its own, c_k = q_k radix + d_k, then d_k + q_(k-1) likewise
+// into f_k radix + e_k, and only the small carries of e_k + f_(k-1) run from column to column.
+// Quotients are signed: the columns of Karatsuba's middle term can be negative.
+void normalize(const PowerOps& ops, Limb* r, std::size_t n, const Limb* c, std::size_t count) {
+    using Signed = std::make_signed_t<Limb>;
+    Column quotient;   // q_(k-1)
+    Signed small = 0;  // f_(k-1), below 2^16 in magnitude
+    Signed carry = 0;  // -1, 0 or 1
+    // A column holds fewer than 2^14 limb products, a few times over, so q_(k-1) + d_k is below
+    // radix 2^16 in magnitude: adding that makes it non-negative with a high limb below the
+    // radix, so that one division splits it.
+    const DoubleLimb bias = productOf(ops.base, Limb{1} << 16);
+    for (std::size_t k = 0; k < n; ++k) {
+        Column value = k < count ? load(c, k) : Column{};
+        const Limb d = divideSigned(ops, value);
+        const DoubleLimb sum = quotient.low + DoubleLimb{d} + bias;
+        quotient = value;
+        ZIF_ASSERT(highHalf(sum) < ops.base);
+        Limb digit;
+        const Limb f = ops.divisor->divide(highHalf(sum), lowHalf(sum), digit) - (Limb{1} << 16);
+        const Signed adjustment = small + carry;
+        small = static_cast<Signed>(f);
+        // |adjustment| is far below the radix: one correction at most.
+        Limb t = digit + static_cast<Limb>(adjustment);
+        carry = 0;
+        if (adjustment < 0 && digit < static_cast<Limb>(-adjustment)) {
+            t += ops.base;
+            carry = -1;
+        } else if (adjustment > 0 && t >= ops.base) {
+            t -= ops.base;
+            carry = 1;
+        }
+        r[k] = t;
+    }
+    ZIF_ASSERT(quotient.low == DoubleLimb{0} && quotient.top == 0 && small + carry == 0);
+}
+
+}  // namespace columns
+
 template <class Ops>
 void multiply(const Ops& ops, Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb,
               Limb* scratch) {
@@ -407,6 +598,12 @@ void multiply(const Ops& ops, Limb* r, const Limb* a, std::size_t na, const Limb
     }
     if (nb < Ops::kKaratsubaThreshold) {
         schoolbook(ops, r, a, na, b, nb);
+        return;
+    }
+    if constexpr (std::is_same_v<Ops, PowerOps>) {
+        Limb* c = scratch;
+        columns::multiply(ops, c, a, na, b, nb, c + columns::kWidth * (na + nb - 1));
+        columns::normalize(ops, r, na + nb, c, na + nb - 1);
         return;
     }
     if constexpr (std::is_same_v<Ops, BinaryOps>) {
@@ -454,15 +651,22 @@ decltype(auto) withOps(const Radix& radix, F&& f) {
     return f(PowerOps{radix.base(), &radix.divisor()});
 }
 
+std::size_t binaryScratch(std::size_t n) {
+    if (n < kKaratsubaThresholdBinary) return 0;
+    const std::size_t h = (n + 1) / 2;
+    const std::size_t karatsuba = 4 * (h + 1) + binaryScratch(h + 1);
+    if (n < kToom3ThresholdBinary) return karatsuba;
+    const std::size_t k = (n + 2) / 3;
+    return std::max(karatsuba, 10 * (k + 1) + binaryScratch(k + 1));
+}
+
 }  // namespace
 
 std::size_t multiplyScratch(std::size_t n) {
-    if (n < std::min(kKaratsubaThresholdBinary, kKaratsubaThresholdPower)) return 0;
-    const std::size_t h = (n + 1) / 2;
-    const std::size_t karatsuba = 4 * (h + 1) + multiplyScratch(h + 1);
-    if (n < kToom3ThresholdBinary) return karatsuba;
-    const std::size_t k = (n + 2) / 3;
-    return std::max(karatsuba, 10 * (k + 1) + multiplyScratch(k + 1));
+    // Power radix: the product's columns, then theirs.
+    const std::size_t power =
+        n < kKaratsubaThresholdPower ? 0 : columns::kWidth * (2 * n - 1) + columns::scratch(n);
+    return std::max(power, binaryScratch(n));
 }
 
 void multiplySchoolbook(const Radix& radix, Limb* r, const Limb* a, std::size_t na, const Limb* b,

@@ -32,11 +32,11 @@ private:
     Divisor divisor_;
 };
 
-// Below this many limbs in the smaller operand, multiply() uses the schoolbook product. A
-// non-binary radix pays two divisions per product column, which longer columns amortize, and
-// its Karatsuba additions cost a comparison per limb, hence its higher threshold; highest for
-// 32-bit limbs of 10^9, whose products sum sixteen at a time in two limbs. Tuned with
-// bench/convert for each limb width.
+// Below this many limbs in the smaller operand, multiply() uses the schoolbook product. In a
+// non-binary radix the schoolbook reduces each column by two radix divisions; from the
+// threshold on, the whole product is formed in unreduced columns (Karatsuba above a schoolbook
+// without divisions) and reduced once, which costs more per column and pays only for longer
+// products. Tuned with bench/convert for each limb width.
 inline constexpr std::size_t kKaratsubaThresholdBinary = kLimbBits == 64 ? 48 : 40;
 inline constexpr std::size_t kKaratsubaThresholdPower = kLimbBits == 64 ? 64 : 96;
 

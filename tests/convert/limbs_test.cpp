@@ -61,9 +61,10 @@ TEST(Multiply, KaratsubaAgreesWithSchoolbook) {
     for (const RadixCase& c : radixCases()) {
         const std::size_t t = karatsubaThreshold(c.radix);
         const std::vector<std::pair<std::size_t, std::size_t>> sizes = {
-            {t - 1, t - 1}, {t, t},         {t + 1, t},         {t + 1, t + 1},
-            {2 * t, t},     {2 * t + 1, t}, {2 * t - 1, t + 3}, {3 * t + 5, t},
-            {5 * t, 2 * t}, {4 * t, 4 * t}, {9 * t + 7, 8 * t}, {17 * t, 3}};
+            {t - 1, t - 1},    {t, t},         {t + 1, t},         {t + 1, t + 1},
+            {2 * t, t},        {2 * t + 1, t}, {2 * t - 1, t + 3}, {3 * t + 5, t},
+            {5 * t, 2 * t},    {4 * t, 4 * t}, {9 * t + 7, 8 * t}, {17 * t, 3},
+            {2 * t - 1, t + 1}};  // the carried sums reach past the product's top limb
         for (auto [na, nb] : sizes) {
             for (bool allMax : {false, true}) {
                 const Limbs a = allMax ? Limbs(na, c.top) : randomLimbs(rng, na, c.top);
