@@ -230,21 +230,14 @@ void addTo(const Ops& ops, Limb* r, const Limb* x, std::size_t xn, const Limb* y
 }
 
 // Adds x[i] * y[i * kYStep] for i < n to column. kSideBySide: two column sums side by side
-// where registers allow (64-bit targets), for long columns: with one, each product waits for the
-// previous one's carries; in a short column, joining them costs more than it saves. A 32-bit
-// target has registers for one sum only: the second would live in memory, each carry a load
-// and a store.
+// where registers allow (64-bit targets), for the long columns of a power radix, whose
+// reduction each column must wait for: the second sum, joined last, lets the previous column's
+// reduction overlap this column's products. A 32-bit target has registers for one sum only: the
+// second would live in memory, each carry a load and a store.
 template <std::ptrdiff_t kYStep, bool kSideBySide, class Ops>
 [[gnu::always_inline]] inline void addProducts(const Ops& ops, Column& column, const Limb* x,
                                                const Limb* y, std::size_t n) {
-    if constexpr (kLimbBits == 64 && !kSideBySide) {
-        std::size_t i = 0;
-        for (; i + 2 <= n; i += 2) {
-            column.add(x[i], y[static_cast<std::ptrdiff_t>(i) * kYStep]);
-            column.add(x[i + 1], y[static_cast<std::ptrdiff_t>(i + 1) * kYStep]);
-        }
-        if (i < n) column.add(x[i], y[static_cast<std::ptrdiff_t>(i) * kYStep]);
-    } else if constexpr (kLimbBits == 64) {
+    if constexpr (kLimbBits == 64 && kSideBySide) {
         Column second;
         std::size_t i = 0;
         for (; i + 2 <= n; i += 2) {
@@ -255,7 +248,7 @@ template <std::ptrdiff_t kYStep, bool kSideBySide, class Ops>
         column.merge(second);
     } else {
         const Limb* const end = x + n;
-        if (ops.narrow()) {
+        if (kLimbBits == 32 && ops.narrow()) {
             // A multiply and two adds a product, in registers a 32-bit target has.
             constexpr std::ptrdiff_t kBlock = 16;
             for (; end - x >= kBlock; x += kBlock, y += kBlock * kYStep) {
@@ -295,11 +288,17 @@ void schoolbook(const Ops& ops, Limb* r, const Limb* a, std::size_t na, const Li
     for (std::size_t k = 0; k < columns; ++k) {
         const std::size_t first = k >= nb ? k - nb + 1 : 0;
         const std::size_t last = std::min(k, na - 1);
-        // Each column starts from zero and the carry joins last, so that the previous column's
-        // reduction overlaps this column's products instead of delaying them.
         Column column;
-        addProducts<-1, true>(ops, column, a + first, b + (k - first), last + 1 - first);
-        column.merge(carry);
+        if constexpr (std::is_same_v<Ops, BinaryOps>) {
+            // The carry is a shift of the last column: this one starts from it.
+            column = carry;
+            addProducts<-1, false>(ops, column, a + first, b + (k - first), last + 1 - first);
+        } else {
+            // This column starts from zero and the carry joins last, so that the previous
+            // column's reduction overlaps this column's products instead of delaying them.
+            addProducts<-1, true>(ops, column, a + first, b + (k - first), last + 1 - first);
+            column.merge(carry);
+        }
         r[k] = ops.reduce(column);
         carry = column;
     }
@@ -589,6 +588,60 @@ void normalize(const PowerOps& ops, Limb* r, std::size_t n, const Limb* c, std::
 
 }  // namespace columns
 
+// Toom-32 for operands of about 3:2, as the powers of ten in binary limbs make them (their low
+// zero limbs left out): a = a0 + a1 x + a2 x^2, b = b0 + b1 x (x = B^k), and the product
+// c0 + c1 x + c2 x^2 + c3 x^3 from its values at 0, 1, 2 and infinity. That is four products of
+// k limbs, where Karatsuba, halving a, leaves two of its three products longer than b's halves.
+// a2 and b1 must be non-empty.
+template <class Ops>
+void toom32(const Ops& ops, Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb,
+            Limb* scratch) {
+    const std::size_t k = std::max((na + 2) / 3, (nb + 1) / 2);
+    const std::size_t na2 = na - 2 * k, nb1 = nb - k, n3 = na2 + nb1;
+    const std::size_t m = 2 * k + 2;  // limbs of a product of two evaluations
+    Limb* evalA = scratch;
+    Limb* evalB = evalA + (k + 1);
+    Limb* v1 = evalB + (k + 1);
+    Limb* v2 = v1 + m;
+    Limb* tmp = v2 + m;
+    Limb* rest = tmp + m;
+    const Limb *a0 = a, *a1 = a + k, *a2 = a + 2 * k;
+    const Limb *b0 = b, *b1 = b + k;
+
+    combine(ops, evalA, k, a0, k, 1, a1, k, 1, a2, na2);
+    combine(ops, evalB, k, b0, k, 1, b1, nb1, 0, b1, 0);
+    multiply(ops, v1, evalA, k + 1, evalB, k + 1, rest);
+    combine(ops, evalA, k, a0, k, 2, a1, k, 4, a2, na2);
+    combine(ops, evalB, k, b0, k, 2, b1, nb1, 0, b1, 0);
+    multiply(ops, v2, evalA, k + 1, evalB, k + 1, rest);
+    Limb* c0 = r;
+    Limb* c3 = r + 3 * k;
+    multiply(ops, c0, a0, k, b0, k, rest);
+    multiply(ops, c3, a2, na2, b1, nb1, rest);
+
+    // s = c1 + c2 = v1 - c0 - c3
+    subtractFrom(ops, v1, m, c0, 2 * k);
+    subtractFrom(ops, v1, m, c3, n3);
+    // t = c1 + 2 c2 = (v2 - c0 - 8 c3) / 2
+    multiplySmallTo(ops, tmp, c3, n3, 8);
+    subtractFrom(ops, v2, m, tmp, n3 + 1);
+    subtractFrom(ops, v2, m, c0, 2 * k);
+    ops.divideExact(v2, m, 2);
+    // c2 = t - s, c1 = s - c2
+    subtractFrom(ops, v2, m, v1, m);
+    subtractFrom(ops, v1, m, v2, m);
+
+    std::fill(r + 2 * k, r + 3 * k, Limb{0});
+    const std::size_t total = na + nb;
+    const Limb* middle[2] = {v1, v2};
+    for (std::size_t j = 1; j <= 2; ++j) {
+        // Limbs of c_j above the product's top are zero.
+        [[maybe_unused]] const Limb carry =
+            addInto(ops, r + j * k, total - j * k, middle[j - 1], std::min(m, total - j * k));
+        ZIF_ASSERT(carry == 0);
+    }
+}
+
 template <class Ops>
 void multiply(const Ops& ops, Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb,
               Limb* scratch) {
@@ -609,6 +662,10 @@ void multiply(const Ops& ops, Limb* r, const Limb* a, std::size_t na, const Limb
     if constexpr (std::is_same_v<Ops, BinaryOps>) {
         if (nb >= kToom3ThresholdBinary && nb > 2 * ((na + 2) / 3)) {
             toom3(ops, r, a, na, b, nb, scratch);
+            return;
+        }
+        if (nb >= kToom32ThresholdBinary && 4 * na >= 5 * nb && 2 * nb > na + 1) {
+            toom32(ops, r, a, na, b, nb, scratch);
             return;
         }
     }
@@ -654,7 +711,9 @@ decltype(auto) withOps(const Radix& radix, F&& f) {
 std::size_t binaryScratch(std::size_t n) {
     if (n < kKaratsubaThresholdBinary) return 0;
     const std::size_t h = (n + 1) / 2;
-    const std::size_t karatsuba = 4 * (h + 1) + binaryScratch(h + 1);
+    // Karatsuba, or Toom-32, whose parts are at most as long as Karatsuba's.
+    const std::size_t karatsuba =
+        (n < kToom32ThresholdBinary ? 4 : 8) * (h + 1) + binaryScratch(h + 1);
     if (n < kToom3ThresholdBinary) return karatsuba;
     const std::size_t k = (n + 2) / 3;
     return std::max(karatsuba, 10 * (k + 1) + binaryScratch(k + 1));

@@ -37,13 +37,17 @@ private:
 // threshold on, the whole product is formed in unreduced columns (Karatsuba above a schoolbook
 // without divisions) and reduced once, which costs more per column and pays only for longer
 // products. Tuned with bench/convert for each limb width.
-inline constexpr std::size_t kKaratsubaThresholdBinary = kLimbBits == 64 ? 48 : 40;
+inline constexpr std::size_t kKaratsubaThresholdBinary = kLimbBits == 64 ? 32 : 40;
 inline constexpr std::size_t kKaratsubaThresholdPower = kLimbBits == 64 ? 64 : 96;
 
 // From this many limbs in the smaller operand on, multiply() uses Toom-3 for binary limbs when
 // the operands are balanced enough to be cut into three parts each: it saves a ninth of the
 // products per level, which pays once the products outweigh its extra linear passes.
-inline constexpr std::size_t kToom3ThresholdBinary = kLimbBits == 64 ? 300 : 120;
+inline constexpr std::size_t kToom3ThresholdBinary = kLimbBits == 64 ? 200 : 120;
+
+// From this many limbs in the smaller operand on, multiply() uses Toom-32 for binary limbs when
+// the larger operand is 5/4 to 2 times as long.
+inline constexpr std::size_t kToom32ThresholdBinary = kLimbBits == 64 ? 96 : 80;
 
 inline std::size_t karatsubaThreshold(const Radix& radix) {
     return radix.isBinary() ? kKaratsubaThresholdBinary : kKaratsubaThresholdPower;

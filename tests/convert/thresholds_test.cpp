@@ -75,7 +75,8 @@ void expectConverts(const std::u16string& number, int from, int to, const std::s
 
 // Lengths on both sides of each switch between algorithms: every size of up to 70 limbs (the
 // direct joins of chunks and the first splits), and two and three times the limb counts at which
-// the products switch to Karatsuba and Toom-3, where the halves of the top split straddle them.
+// the products switch to Karatsuba, Toom-3 and Toom-32, where the halves of the top split
+// straddle them.
 // Source and target bases cover limbs of 2^64 with and without zero limbs in the powers,
 // limbs of powers of 10 and 36, and the conversion between powers of two. Random digits and
 // all-maximum digits, which carry through every column.
@@ -88,7 +89,10 @@ TEST(ConvertBaseThresholds, LengthsAroundEverySwitchOnAFreshThread) {
         std::vector<std::size_t> limbs;
         for (std::size_t n = 1; n <= 70; ++n) limbs.push_back(n);
         std::vector<std::size_t> switches = {detail::karatsubaThreshold(radix)};
-        if (radix.isBinary()) switches.push_back(detail::kToom3ThresholdBinary);
+        if (radix.isBinary()) {
+            switches.push_back(detail::kToom3ThresholdBinary);
+            switches.push_back(detail::kToom32ThresholdBinary);
+        }
         for (std::size_t t : switches)
             for (std::size_t n : {2 * t - 1, 2 * t, 2 * t + 1, 3 * t}) limbs.push_back(n);
         const char16_t top = u"0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ"[from - 1];
