@@ -469,7 +469,7 @@ void schoolbook(const PowerOps& ops, Limb* c, const Limb* a, std::size_t na, con
         const std::size_t first = k >= nb ? k - nb + 1 : 0;
         const std::size_t last = std::min(k, na - 1);
         Column column;
-        addProducts<-1, true>(ops, column, a + first, b + (k - first), last + 1 - first);
+        addProducts<-1, false>(ops, column, a + first, b + (k - first), last + 1 - first);
         store(c, k, column);
     }
 }
