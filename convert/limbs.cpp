@@ -425,22 +425,52 @@ void store(Limb* c, std::size_t k, const Column& column) {
     c[kWidth * k + 2] = column.top;
 }
 
-// Returns d and leaves q in v, where v = q radix + d and 0 <= d < radix, for a signed column
-// with |v| < radix 2^(kLimbBits + 16); q is signed too.
-Limb divideSigned(const PowerOps& ops, Column& v) {
-    // Adding radix 2^(kLimbBits + 16) makes v non-negative and leaves v modulo the radix; the
-    // quotient is then 2^(kLimbBits + 16) too large.
-    Column bias;
-    bias.set(0, static_cast<Limb>(ops.base << 16));
-    bias.top = ops.base >> (kLimbBits - 16);
-    v.merge(bias);
-    ZIF_ASSERT(v.top < ops.base);
-    const Limb digit = ops.reduce(v);
-    Column excess;
-    excess.set(0, Limb{1} << 16);
-    v.subtract(excess);
-    return digit;
-}
+// Splitting signed columns by the radix: v = q radix + d with 0 <= d < radix, through a bias
+// that makes v non-negative without changing it modulo the radix. Columns may reach
+// radix 2^kBits in magnitude: for a radix of 2^p to 2^(p+1), kBits = min(2p - 2, kLimbBits +
+// p - 3) (124 for 10^19 in 64-bit limbs, 56 for 10^9 in 32-bit ones), far above what Karatsuba's
+// sums of products reach, and low enough that the quotients q split again with one division
+// into a small part that carries at most one unit.
+class ColumnDivider {
+public:
+    explicit ColumnDivider(const PowerOps& ops) : ops_(ops) {
+        const unsigned p = static_cast<unsigned>(std::bit_width(ops.base)) - 1;
+        const unsigned bits = std::min(2 * p - 2, kLimbBits + p - 3);
+        const unsigned shift = bits - kLimbBits;  // of the bias's middle limb
+        bias_.set(0, static_cast<Limb>(ops.base << shift));
+        bias_.top = shift == 0 ? 0 : ops.base >> (kLimbBits - shift);
+        excess_.set(0, Limb{1} << shift);
+        quotientShift_ = bits - p;
+        quotientBias_ = productOf(ops.base, Limb{1} << quotientShift_);
+    }
+
+    // Returns d and leaves q in v, for |v| < radix 2^kBits.
+    Limb divide(Column& v) const {
+        v.merge(bias_);
+        ZIF_ASSERT(v.top < ops_.base);
+        const Limb digit = ops_.reduce(v);
+        v.subtract(excess_);
+        return digit;
+    }
+
+    // Returns d and sets q for |v| < 2^kBits, as a quotient of divide() plus a digit is; |q| is
+    // then below a quarter of the radix.
+    Limb divideQuotient(DoubleLimb v, std::make_signed_t<Limb>& q) const {
+        v += quotientBias_;
+        ZIF_ASSERT(highHalf(v) < ops_.base);
+        Limb digit;
+        q = static_cast<std::make_signed_t<Limb>>(
+            ops_.divisor->divide(highHalf(v), lowHalf(v), digit) - (Limb{1} << quotientShift_));
+        return digit;
+    }
+
+private:
+    const PowerOps& ops_;
+    Column bias_;    // radix 2^kBits
+    Column excess_;  // 2^kBits
+    unsigned quotientShift_;
+    DoubleLimb quotientBias_;  // radix 2^quotientShift_ >= 2^kBits
+};
 
 // c[0, n) += x[0, n), column by column, modulo 2^(3 kLimbBits).
 void addTo(Limb* c, const Limb* x, std::size_t n) {
@@ -554,24 +584,20 @@ void multiply(const PowerOps& ops, Limb* c, const Limb* a, std::size_t na, const
 // Quotients are signed: the columns of Karatsuba's middle term can be negative.
 void normalize(const PowerOps& ops, Limb* r, std::size_t n, const Limb* c, std::size_t count) {
     using Signed = std::make_signed_t<Limb>;
+    const ColumnDivider divider(ops);
     Column quotient;   // q_(k-1)
-    Signed small = 0;  // f_(k-1), below 2^16 in magnitude
+    Signed small = 0;  // f_(k-1), below a quarter of the radix in magnitude
     Signed carry = 0;  // -1, 0 or 1
-    // A column holds fewer than 2^14 limb products, a few times over, so q_(k-1) + d_k is below
-    // radix 2^16 in magnitude: adding that makes it non-negative with a high limb below the
-    // radix, so that one division splits it.
-    const DoubleLimb bias = productOf(ops.base, Limb{1} << 16);
     for (std::size_t k = 0; k < n; ++k) {
         Column value = k < count ? load(c, k) : Column{};
-        const Limb d = divideSigned(ops, value);
-        const DoubleLimb sum = quotient.low + DoubleLimb{d} + bias;
+        const Limb d = divider.divide(value);
+        const DoubleLimb sum = quotient.low + DoubleLimb{d};
         quotient = value;
-        ZIF_ASSERT(highHalf(sum) < ops.base);
-        Limb digit;
-        const Limb f = ops.divisor->divide(highHalf(sum), lowHalf(sum), digit) - (Limb{1} << 16);
+        Signed f;
+        const Limb digit = divider.divideQuotient(sum, f);
         const Signed adjustment = small + carry;
-        small = static_cast<Signed>(f);
-        // |adjustment| is far below the radix: one correction at most.
+        small = f;
+        // |adjustment| is below the radix: one correction at most.
         Limb t = digit + static_cast<Limb>(adjustment);
         carry = 0;
         if (adjustment < 0 && digit < static_cast<Limb>(-adjustment)) {
