@@ -84,18 +84,22 @@ struct BinaryOps {
             v[n - 1] >>= 1;
             return;
         }
-        ZIF_ASSERT(d == 3);
-        constexpr Limb kInverse3 = ~Limb{0} / 3 * 2 + 1;  // 3 * kInverse3 = 1 modulo the radix
-        static_assert(static_cast<Limb>(3 * kInverse3) == 1);
+        ZIF_ASSERT(d == 3 || d == 5);
+        const Limb inverse = d == 3 ? kInverse3 : kInverse5;
         Limb borrow = 0;
         for (std::size_t i = 0; i < n; ++i) {
             const Limb under = v[i] < borrow ? 1 : 0;
-            const Limb q = (v[i] - borrow) * kInverse3;
+            const Limb q = (v[i] - borrow) * inverse;
             v[i] = q;
-            borrow = highHalf(productOf(q, Limb{3})) + under;
+            borrow = highHalf(productOf(q, d)) + under;
         }
         ZIF_ASSERT(borrow == 0);
     }
+
+    // Inverses modulo the radix: 3 * kInverse3 = 5 * kInverse5 = 1.
+    static constexpr Limb kInverse3 = ~Limb{0} / 3 * 2 + 1;
+    static constexpr Limb kInverse5 = ~Limb{0} / 5 * 4 + 1;
+    static_assert(static_cast<Limb>(3 * kInverse3) == 1 && static_cast<Limb>(5 * kInverse5) == 1);
 };
 
 // Limbs of a power of a base that fits a limb (10^19 exceeds 2^63, so a + b can wrap: compare
@@ -668,6 +672,140 @@ void toom32(const Ops& ops, Limb* r, const Limb* a, std::size_t na, const Limb* 
     }
 }
 
+// r[0, n + 1) = |x - y| for x, y of n + 1 limbs; returns whether x < y.
+bool absoluteDifference(const BinaryOps& ops, Limb* r, const Limb* x, const Limb* y,
+                        std::size_t n) {
+    std::size_t i = n + 1;
+    while (i > 0 && x[i - 1] == y[i - 1]) --i;
+    const bool negative = i > 0 && x[i - 1] < y[i - 1];
+    if (negative) std::swap(x, y);
+    subtractN(ops, r, x, y, n + 1, 0);
+    return negative;
+}
+
+// a(2) and |a(-2)| (returns whether a(-2) < 0), a(1) and |a(-1)|, and 8 a(1/2) of
+// a = a0 + a1 x + a2 x^2 + a3 x^3, each into k + 1 limbs (k + 2 of room) in `values`;
+// `even` and `odd` are k + 2 limbs of scratch each.
+struct Toom4Signs {
+    bool minus1, minus2;
+};
+Toom4Signs toom4Evaluate(const BinaryOps& ops, Limb* const values[5], const Limb* a, std::size_t k,
+                         std::size_t n3, Limb* even, Limb* odd) {
+    const Limb *a0 = a, *a1 = a + k, *a2 = a + 2 * k, *a3 = a + 3 * k;
+    Toom4Signs signs{};
+    combine(ops, even, k, a0, k, 1, a2, k, 0, a2, 0);
+    combine(ops, odd, k, a1, k, 1, a3, n3, 0, a3, 0);
+    addN(ops, values[0], even, odd, k + 1, 0);
+    signs.minus1 = absoluteDifference(ops, values[1], even, odd, k);
+    combine(ops, even, k, a0, k, 4, a2, k, 0, a2, 0);
+    combine(ops, odd, k, a0, 0, 2, a1, k, 8, a3, n3);
+    addN(ops, values[2], even, odd, k + 1, 0);
+    signs.minus2 = absoluteDifference(ops, values[3], even, odd, k);
+    combine(ops, even, k, a2, k, 2, a1, k, 4, a0, k);
+    combine(ops, values[4], k + 1, a3, n3, 2, even, k + 1, 0, even, 0);
+    return signs;
+}
+
+// Toom-4 with a = a0 + a1 x + a2 x^2 + a3 x^3 (x = B^k), b likewise, and c = a b =
+// c0 + ... + c6 x^6, evaluated at 0, 1, -1, 2, -2, 1/2 (scaled by 2^6) and infinity. The two
+// negative points are carried as magnitudes with a sign; every other quantity of the
+// interpolation is a non-negative combination of the c_i. Binary limbs only; a3 and b3 must be
+// non-empty (nb > 3k).
+void toom4(const BinaryOps& ops, Limb* r, const Limb* a, std::size_t na, const Limb* b,
+           std::size_t nb, Limb* scratch) {
+    const std::size_t k = (na + 3) / 4;
+    const std::size_t na3 = na - 3 * k, nb3 = nb - 3 * k, n6 = na3 + nb3;
+    const std::size_t m = 2 * k + 2;  // limbs of a product of two evaluations
+    Limb* evalA = scratch;
+    Limb* evalB = evalA + 5 * (k + 2);
+    Limb* even = evalB + 5 * (k + 2);
+    Limb* odd = even + (k + 2);
+    Limb* v[5];
+    for (std::size_t i = 0; i < 5; ++i) v[i] = odd + (k + 2) + i * m;
+    Limb* tmp = v[4] + m;
+    Limb* tmp2 = tmp + m;
+    Limb* rest = tmp2 + m;
+    Limb* valuesA[5];
+    Limb* valuesB[5];
+    for (std::size_t i = 0; i < 5; ++i) {
+        valuesA[i] = evalA + i * (k + 2);
+        valuesB[i] = evalB + i * (k + 2);
+    }
+    const Toom4Signs signsA = toom4Evaluate(ops, valuesA, a, k, na3, even, odd);
+    const Toom4Signs signsB = toom4Evaluate(ops, valuesB, b, k, nb3, even, odd);
+    for (std::size_t i = 0; i < 5; ++i)
+        multiply(ops, v[i], valuesA[i], k + 1, valuesB[i], k + 1, rest);
+    const bool minus1 = signsA.minus1 != signsB.minus1, minus2 = signsA.minus2 != signsB.minus2;
+    Limb* c0 = r;
+    Limb* c6 = r + 6 * k;
+    multiply(ops, c0, a, k, b, k, rest);
+    multiply(ops, c6, a + 3 * k, na3, b + 3 * k, nb3, rest);
+
+    // Even and odd parts at 1: e1 = c0 + c2 + c4 + c6, o1 = c1 + c3 + c5.
+    addN(ops, tmp, v[0], v[1], m, 0);
+    subtractN(ops, v[0], v[0], v[1], m, 0);
+    Limb* e1 = minus1 ? v[0] : tmp;
+    Limb* o1 = minus1 ? tmp : v[0];
+    ops.divideExact(e1, m, 2);
+    ops.divideExact(o1, m, 2);
+    // At 2: e2 = c0 + 4 c2 + 16 c4 + 64 c6, o2 = c1 + 4 c3 + 16 c5.
+    addN(ops, v[1], v[2], v[3], m, 0);
+    subtractN(ops, v[2], v[2], v[3], m, 0);
+    Limb* e2 = minus2 ? v[2] : v[1];
+    Limb* o2 = minus2 ? v[1] : v[2];
+    ops.divideExact(e2, m, 2);
+    ops.divideExact(o2, m, 2);
+    ops.divideExact(o2, m, 2);
+    // e1 = c2 + c4; e2 = c2 + 4 c4; then c4 = (e2 - e1) / 3 in e2, c2 = e1 - c4 in e1.
+    subtractFrom(ops, e1, m, c0, 2 * k);
+    subtractFrom(ops, e1, m, c6, n6);
+    subtractFrom(ops, e2, m, c0, 2 * k);
+    multiplySmallTo(ops, v[3], c6, n6, 64);
+    subtractFrom(ops, e2, m, v[3], n6 + 1);
+    ops.divideExact(e2, m, 2);
+    ops.divideExact(e2, m, 2);
+    subtractFrom(ops, e2, m, e1, m);
+    ops.divideExact(e2, m, 3);
+    subtractFrom(ops, e1, m, e2, m);
+    Limb* c2 = e1;
+    Limb* c4 = e2;
+    // h = (v(1/2) - 64 c0 - 16 c2 - 4 c4 - c6) / 2 = 16 c1 + 4 c3 + c5.
+    Limb* h = v[4];
+    multiplySmallTo(ops, v[3], c0, 2 * k, 64);
+    subtractFrom(ops, h, m, v[3], 2 * k + 1);
+    multiplySmallTo(ops, v[3], c2, m - 1, 16);
+    subtractFrom(ops, h, m, v[3], m);
+    multiplySmallTo(ops, v[3], c4, m - 1, 4);
+    subtractFrom(ops, h, m, v[3], m);
+    subtractFrom(ops, h, m, c6, n6);
+    ops.divideExact(h, m, 2);
+    // p = (h - o1) / 3 = 5 c1 + c3, q = (o2 - o1) / 3 = c3 + 5 c5, c3 = (5 o1 - p - q) / 3.
+    subtractFrom(ops, h, m, o1, m);
+    ops.divideExact(h, m, 3);
+    subtractFrom(ops, o2, m, o1, m);
+    ops.divideExact(o2, m, 3);
+    multiplySmallTo(ops, tmp2, o1, m - 1, 5);
+    subtractFrom(ops, tmp2, m, h, m);
+    subtractFrom(ops, tmp2, m, o2, m);
+    ops.divideExact(tmp2, m, 3);
+    Limb* c3 = tmp2;
+    // c1 = (p - c3) / 5, c5 = (q - c3) / 5.
+    subtractFrom(ops, h, m, c3, m);
+    ops.divideExact(h, m, 5);
+    subtractFrom(ops, o2, m, c3, m);
+    ops.divideExact(o2, m, 5);
+
+    std::fill(r + 2 * k, r + 6 * k, Limb{0});
+    const std::size_t total = na + nb;
+    const Limb* middle[5] = {h, c2, c3, c4, o2};
+    for (std::size_t j = 1; j <= 5; ++j) {
+        // Limbs of c_j above the product's top are zero.
+        [[maybe_unused]] const Limb carry =
+            addInto(ops, r + j * k, total - j * k, middle[j - 1], std::min(m, total - j * k));
+        ZIF_ASSERT(carry == 0);
+    }
+}
+
 template <class Ops>
 void multiply(const Ops& ops, Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb,
               Limb* scratch) {
@@ -686,6 +824,10 @@ void multiply(const Ops& ops, Limb* r, const Limb* a, std::size_t na, const Limb
         return;
     }
     if constexpr (std::is_same_v<Ops, BinaryOps>) {
+        if (nb >= kToom4ThresholdBinary && nb > 3 * ((na + 3) / 4)) {
+            toom4(ops, r, a, na, b, nb, scratch);
+            return;
+        }
         if (nb >= kToom3ThresholdBinary && nb > 2 * ((na + 2) / 3)) {
             toom3(ops, r, a, na, b, nb, scratch);
             return;
@@ -742,7 +884,10 @@ std::size_t binaryScratch(std::size_t n) {
         (n < kToom32ThresholdBinary ? 4 : 8) * (h + 1) + binaryScratch(h + 1);
     if (n < kToom3ThresholdBinary) return karatsuba;
     const std::size_t k = (n + 2) / 3;
-    return std::max(karatsuba, 10 * (k + 1) + binaryScratch(k + 1));
+    const std::size_t toom3 = std::max(karatsuba, 10 * (k + 1) + binaryScratch(k + 1));
+    if (n < kToom4ThresholdBinary) return toom3;
+    const std::size_t quarter = (n + 3) / 4;
+    return std::max(toom3, 26 * (quarter + 2) + binaryScratch(quarter + 1));
 }
 
 }  // namespace

@@ -80,20 +80,22 @@ TEST(Multiply, KaratsubaAgreesWithSchoolbook) {
 
 // Toom-3 around its crossover and far above it: balanced, just balanced enough to cut both
 // operands into three (the smaller one a little above two thirds of the larger), and too
-// unbalanced for it; Toom-32 at its crossover and across the ratios it takes (5/4 to 2). With
+// unbalanced for it; Toom-32 at its crossover and across the ratios it takes (5/4 to 2); Toom-4
+// at its crossover and just balanced enough to cut both operands into four. With
 // random limbs, all-maximum limbs (every evaluation and interpolation step carries or borrows)
 // and operands with long zero runs (zero middle coefficients).
 TEST(Multiply, ToomAgreesWithSchoolbook) {
     std::mt19937_64 rng(7);
     for (const RadixCase& c : radixCases()) {
         if (!c.radix.isBinary()) continue;  // Toom serves binary limbs only
-        const std::size_t t = kToom3ThresholdBinary, u = kToom32ThresholdBinary;
+        const std::size_t t = kToom3ThresholdBinary, u = kToom32ThresholdBinary,
+                          v = kToom4ThresholdBinary;
         const std::vector<std::pair<std::size_t, std::size_t>> sizes = {
             {t - 1, t - 1},         {t, t},         {t + 1, t + 1},     {t + 2, t},
             {t + 3, t + 2},         {3 * t / 2, t}, {3 * t, 3 * t},     {3 * t + 1, 2 * t + 2},
             {3 * t + 2, 2 * t + 1}, {2 * t, t},     {7 * t, 7 * t - 5}, {5 * u / 4, u},
             {5 * u / 4 - 1, u},     {7 * u / 5, u}, {2 * u - 2, u},     {3 * u / 2, u - 1},
-            {7 * t / 5, t + 5}};
+            {7 * t / 5, t + 5},     {v, v},         {v + 3, v + 1},     {4 * v, 3 * v + 4}};
         for (auto [na, nb] : sizes) {
             for (int kind = 0; kind < 3; ++kind) {
                 Limbs a = kind == 1 ? Limbs(na, c.top) : randomLimbs(rng, na, c.top);

@@ -75,8 +75,8 @@ void expectConverts(const std::u16string& number, int from, int to, const std::s
 
 // Lengths on both sides of each switch between algorithms: every size of up to 70 limbs (the
 // direct joins of chunks and the first splits), and two and three times the limb counts at which
-// the products switch to Karatsuba, Toom-3 and Toom-32, where the halves of the top split
-// straddle them.
+// the products switch to Karatsuba, Toom-3, Toom-32 and Toom-4, where the halves of the top
+// split straddle them.
 // Source and target bases cover limbs of 2^64 with and without zero limbs in the powers,
 // limbs of powers of 10 and 36, and the conversion between powers of two. Random digits and
 // all-maximum digits, which carry through every column.
@@ -92,6 +92,7 @@ TEST(ConvertBaseThresholds, LengthsAroundEverySwitchOnAFreshThread) {
         if (radix.isBinary()) {
             switches.push_back(detail::kToom3ThresholdBinary);
             switches.push_back(detail::kToom32ThresholdBinary);
+            switches.push_back(detail::kToom4ThresholdBinary);
         }
         for (std::size_t t : switches)
             for (std::size_t n : {2 * t - 1, 2 * t, 2 * t + 1, 3 * t}) limbs.push_back(n);
