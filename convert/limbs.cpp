@@ -335,6 +335,19 @@ template <class Ops>
 void multiply(const Ops& ops, Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb,
               Limb* scratch);
 
+// Adds the middle coefficients c_1 .. c_count of a Toom product, m limbs each, at r + j k, where
+// r[0, total) holds c_0 and the top coefficient with zeros between them.
+template <class Ops>
+void addMiddleCoefficients(const Ops& ops, Limb* r, std::size_t total, std::size_t k,
+                           const Limb* const* middle, std::size_t count, std::size_t m) {
+    for (std::size_t j = 1; j <= count; ++j) {
+        // Limbs of c_j above the product's top are zero.
+        [[maybe_unused]] const Limb carry =
+            addInto(ops, r + j * k, total - j * k, middle[j - 1], std::min(m, total - j * k));
+        ZIF_ASSERT(carry == 0);
+    }
+}
+
 // Toom-3 with a = a0 + a1 x + a2 x^2 (x = B^k), b likewise, and c = a b = c0 + ... + c4 x^4,
 // evaluated at 0, 1, 2, 1/2 (as 4 a0 + 2 a1 + a2) and infinity. These points keep every value
 // of the evaluation and of the interpolation non-negative, so the same code serves radices
@@ -396,14 +409,8 @@ void toom3(const Ops& ops, Limb* r, const Limb* a, std::size_t na, const Limb* b
     subtractFrom(ops, v1, m, v2, m);
 
     std::fill(r + 2 * k, r + 4 * k, Limb{0});
-    const std::size_t total = na + nb;
     const Limb* middle[3] = {v1, tmp, v2};
-    for (std::size_t j = 1; j <= 3; ++j) {
-        // Limbs of c_j above the product's top are zero.
-        [[maybe_unused]] const Limb carry =
-            addInto(ops, r + j * k, total - j * k, middle[j - 1], std::min(m, total - j * k));
-        ZIF_ASSERT(carry == 0);
-    }
+    addMiddleCoefficients(ops, r, na + nb, k, middle, 3, m);
 }
 
 // Products in a power radix whose columns are reduced once, when the whole product is done,
@@ -662,14 +669,8 @@ void toom32(const Ops& ops, Limb* r, const Limb* a, std::size_t na, const Limb* 
     subtractFrom(ops, v1, m, v2, m);
 
     std::fill(r + 2 * k, r + 3 * k, Limb{0});
-    const std::size_t total = na + nb;
     const Limb* middle[2] = {v1, v2};
-    for (std::size_t j = 1; j <= 2; ++j) {
-        // Limbs of c_j above the product's top are zero.
-        [[maybe_unused]] const Limb carry =
-            addInto(ops, r + j * k, total - j * k, middle[j - 1], std::min(m, total - j * k));
-        ZIF_ASSERT(carry == 0);
-    }
+    addMiddleCoefficients(ops, r, na + nb, k, middle, 2, m);
 }
 
 // r[0, n + 1) = |x - y| for x, y of n + 1 limbs; returns whether x < y.
@@ -796,14 +797,8 @@ void toom4(const BinaryOps& ops, Limb* r, const Limb* a, std::size_t na, const L
     ops.divideExact(o2, m, 5);
 
     std::fill(r + 2 * k, r + 6 * k, Limb{0});
-    const std::size_t total = na + nb;
     const Limb* middle[5] = {h, c2, c3, c4, o2};
-    for (std::size_t j = 1; j <= 5; ++j) {
-        // Limbs of c_j above the product's top are zero.
-        [[maybe_unused]] const Limb carry =
-            addInto(ops, r + j * k, total - j * k, middle[j - 1], std::min(m, total - j * k));
-        ZIF_ASSERT(carry == 0);
-    }
+    addMiddleCoefficients(ops, r, na + nb, k, middle, 5, m);
 }
 
 template <class Ops>
