@@ -1,6 +1,7 @@
 #include "convert/limbs.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <type_traits>
 #include <utility>
