@@ -86,11 +86,13 @@ struct Plan {
 
 // Up to this many chunks are joined directly, more by halves: the chunks times cached powers of
 // chunkPower, a column at a time, each limb reduced once, where joining one chunk at a time costs
-// a radix division per limb and chunk. Binary limbs gain less (only that the columns' products
-// do not wait on a carry, as a chain of multiply-adds does), so their leaves are shorter. A
-// 32-bit limb holds half the digits, so its leaves take more chunks. Tuned with bench/convert.
+// a radix division per limb and chunk. A power radix gains most: joining by halves reduces the
+// columns of a product at every level, so its leaves are long, although they cost the square of
+// their length. Binary limbs gain less (only that the columns' products do not wait on a carry,
+// as a chain of multiply-adds does), so their leaves are shorter. A 32-bit limb holds half the
+// digits, so its leaves take more chunks. Tuned with bench/convert.
 constexpr std::size_t kLeafChunksBinary = 16;
-constexpr std::size_t kLeafChunksPower = detail::kLimbBits == 64 ? 32 : 64;
+constexpr std::size_t kLeafChunksPower = detail::kLimbBits == 64 ? 128 : 256;
 
 std::size_t buildScratch(const Plan& plan, std::size_t chunks) {
     if (chunks <= plan.leafChunks) return 0;

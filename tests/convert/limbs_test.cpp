@@ -146,8 +146,8 @@ TEST(MultiplyAddSmall, CarriesThroughEveryLimb) {
 TEST(CombineRows, AgreesWithJoiningOneChunkAtATime) {
     std::mt19937_64 rng(5);
     for (const RadixCase& c : radixCases()) {
-        for (std::size_t n :
-             {std::size_t{1}, std::size_t{2}, std::size_t{7}, std::size_t{32}, std::size_t{64}}) {
+        for (std::size_t n : {std::size_t{1}, std::size_t{2}, std::size_t{7}, std::size_t{32},
+                              std::size_t{64}, std::size_t{256}}) {
             for (bool allMax : {false, true}) {
                 const Limb x = allMax ? c.top : randomLimbs(rng, 1, c.top)[0] | 2;
                 const Limbs chunks = allMax ? Limbs(n, x - 1) : randomLimbs(rng, n, x - 1);
