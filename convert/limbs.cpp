@@ -336,6 +336,26 @@ template <class Ops>
 void multiply(const Ops& ops, Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb,
               Limb* scratch);
 
+// r[0, xn) = |x - y| for y of yn <= xn limbs; returns whether x < y.
+template <class Ops>
+bool differenceOf(const Ops& ops, Limb* r, const Limb* x, std::size_t xn, const Limb* y,
+                  std::size_t yn) {
+    std::size_t top = xn;
+    while (top > yn && x[top - 1] == 0) r[--top] = 0;
+    if (top == yn) {
+        while (top > 0 && x[top - 1] == y[top - 1]) r[--top] = 0;
+        if (top > 0 && x[top - 1] < y[top - 1]) {
+            subtractN(ops, r, y, x, top, 0);
+            return true;
+        }
+        subtractN(ops, r, x, y, top, 0);
+        return false;
+    }
+    Limb borrow = subtractN(ops, r, x, y, yn, 0);
+    for (std::size_t i = yn; i < top; ++i) r[i] = ops.subtract(x[i], 0, borrow);
+    return false;
+}
+
 // Adds the middle coefficients c_1 .. c_count of a Toom product, m limbs each, at r + j k, where
 // r[0, total) holds c_0 and the top coefficient with zeros between them.
 template <class Ops>
@@ -493,14 +513,18 @@ void addTo(Limb* c, const Limb* x, std::size_t n) {
     }
 }
 
-// c[0, n) -= x[0, n) + y[0, m) with m <= n, column by column, modulo 2^(3 kLimbBits).
-void subtractFrom(Limb* c, std::size_t n, const Limb* x, const Limb* y, std::size_t m) {
+// c[0, n) = x[0, n) + y[0, m) + c[0, n), or minus c[0, n) when subtractC, for m <= n, column by
+// column, modulo 2^(3 kLimbBits).
+void addOuterProducts(Limb* c, std::size_t n, const Limb* x, const Limb* y, std::size_t m,
+                      bool subtractC) {
     for (std::size_t k = 0; k < n; ++k) {
-        Column terms = load(x, k);
-        if (k < m) terms.merge(load(y, k));
-        Column difference = load(c, k);
-        difference.subtract(terms);
-        store(c, k, difference);
+        Column sum = load(x, k);
+        if (k < m) sum.merge(load(y, k));
+        if (subtractC)
+            sum.subtract(load(c, k));
+        else
+            sum.merge(load(c, k));
+        store(c, k, sum);
     }
 }
 
@@ -523,8 +547,8 @@ constexpr std::size_t kKaratsubaThreshold = kLimbBits == 64 ? 48 : 64;
 std::size_t scratch(std::size_t n) {
     if (n < kKaratsubaThreshold) return 0;
     const std::size_t h = (n + 1) / 2;
-    // Karatsuba's sums and middle product; an unbalanced product's slice takes less.
-    return 2 * (h + 1) + kWidth * (2 * h + 1) + scratch(h + 1);
+    // Karatsuba's differences and middle product; an unbalanced product's slice takes less.
+    return 2 * h + kWidth * (2 * h - 1) + scratch(h);
 }
 
 // c[0, na + nb - 1) = the columns of a * b, limbs below the radix; scratch holds scratch(max(na,
@@ -552,41 +576,23 @@ void multiply(const PowerOps& ops, Limb* c, const Limb* a, std::size_t na, const
         }
         return;
     }
-    // a0 b0 + ((a0 + a1)(b0 + b1) - a0 b0 - a1 b1) x + a1 b1 x^2 for x = radix^h, the sums
-    // carried so that their limbs stay below the radix.
-    Limb* sumA = scratch;
-    Limb* sumB = sumA + (h + 1);
-    Limb* middle = sumB + (h + 1);
-    Limb* rest = middle + kWidth * (2 * h + 1);
-    zif::detail::addTo(ops, sumA, a, h, a + h, na - h);
-    zif::detail::addTo(ops, sumB, b, h, b + h, nb - h);
-    const std::size_t sumALength = sumA[h] != 0 ? h + 1 : h;
-    const std::size_t sumBLength = sumB[h] != 0 ? h + 1 : h;
-    multiply(ops, middle, sumA, sumALength, sumB, sumBLength, rest);
-    std::size_t middleLength = sumALength + sumBLength - 1;
+    // a0 b0 + (a0 b0 + a1 b1 + (a0 - a1)(b1 - b0)) x + a1 b1 x^2 for x = radix^h: the
+    // differences, unlike sums, stay within h limbs, so the middle term needs no more columns
+    // than the others.
+    Limb* differenceA = scratch;
+    Limb* differenceB = differenceA + h;
+    Limb* middle = differenceB + h;
+    Limb* rest = middle + kWidth * (2 * h - 1);
+    const bool a0BelowA1 = differenceOf(ops, differenceA, a, h, a + h, na - h);
+    const bool b0BelowB1 = differenceOf(ops, differenceB, b, h, b + h, nb - h);
+    multiply(ops, middle, differenceA, h, differenceB, h, rest);
     multiply(ops, c, a, h, b, h, rest);
     store(c, 2 * h - 1, Column{});
     multiply(ops, c + kWidth * 2 * h, a + h, na - h, b + h, nb - h, rest);
-    subtractFrom(middle, 2 * h - 1, c, c + kWidth * 2 * h, total - 2 * h);
-    // The middle term's value fits below column `total`, but the carried sums can leave its
-    // top columns non-zero, made up for by negative ones below: they are folded down,
-    // c_(k-1) += c_k radix. They are small (products of the sums' carry limbs, at most 1).
-    while (middleLength > total - h) {
-        --middleLength;
-        const Column top = load(middle, middleLength);
-        Column folded = load(middle, middleLength - 1);
-        // The low three limbs of top * radix: exact while the result fits, negative or not.
-        Column times;
-        times.low = productOf(top.l0(), ops.base);
-        const DoubleLimb second = productOf(top.l1(), ops.base);
-        Column shifted;
-        shifted.set(0, lowHalf(second));
-        shifted.top = highHalf(second) + top.top * ops.base;
-        times.merge(shifted);
-        folded.merge(times);
-        store(middle, middleLength - 1, folded);
-    }
-    addTo(c + kWidth * h, middle, middleLength);
+    // (a0 - a1)(b1 - b0) is negative (or zero) when a0 < a1 and b0 < b1, or neither.
+    addOuterProducts(middle, 2 * h - 1, c, c + kWidth * 2 * h, total - 2 * h,
+                     a0BelowA1 == b0BelowB1);
+    addTo(c + kWidth * h, middle, 2 * h - 1);
 }
 
 // r[0, n) = the value of the columns c[0, count), which must be below radix^n. A carry from
@@ -845,24 +851,28 @@ void multiply(const Ops& ops, Limb* r, const Limb* a, std::size_t na, const Limb
         }
         return;
     }
-    // Karatsuba: a0 b0 + ((a0 + a1)(b0 + b1) - a0 b0 - a1 b1) B^h + a1 b1 B^2h.
-    Limb* sumA = scratch;
-    Limb* sumB = sumA + (h + 1);
-    Limb* middle = sumB + (h + 1);
-    Limb* rest = middle + 2 * (h + 1);
-    addTo(ops, sumA, a, h, a + h, na - h);
-    addTo(ops, sumB, b, h, b + h, nb - h);
-    const std::size_t sumALength = sumA[h] != 0 ? h + 1 : h;
-    const std::size_t sumBLength = sumB[h] != 0 ? h + 1 : h;
-    multiply(ops, middle, sumA, sumALength, sumB, sumBLength, rest);
-    std::size_t middleLength = sumALength + sumBLength;
+    // Karatsuba: a0 b0 + (a0 b0 + a1 b1 + (a0 - a1)(b1 - b0)) B^h + a1 b1 B^2h. The differences,
+    // unlike the sums, stay within h limbs, so the middle product is no longer than the others.
+    Limb* middle = scratch;
+    Limb* differenceA = middle + 2 * h;
+    Limb* differenceB = differenceA + h;
+    Limb* rest = differenceB + h + 1;
+    const bool a0BelowA1 = differenceOf(ops, differenceA, a, h, a + h, na - h);
+    const bool b0BelowB1 = differenceOf(ops, differenceB, b, h, b + h, nb - h);
+    multiply(ops, middle, differenceA, h, differenceB, h, rest);
     multiply(ops, r, a, h, b, h, rest);
     multiply(ops, r + 2 * h, a + h, na - h, b + h, nb - h, rest);
-    subtractFrom(ops, middle, middleLength, r, 2 * h);
-    subtractFrom(ops, middle, middleLength, r + 2 * h, na + nb - 2 * h);
-    // The difference a0 b1 + a1 b0 ends below r's top; its higher limbs are zero.
-    middleLength = std::min(middleLength, na + nb - h);
-    [[maybe_unused]] const Limb carry = addInto(ops, r + h, na + nb - h, middle, middleLength);
+    // The sum of the outer products takes the differences' place.
+    Limb* sum = differenceA;
+    addTo(ops, sum, r, 2 * h, r + 2 * h, na + nb - 2 * h);
+    // (a0 - a1)(b1 - b0) is negative (or zero) when a0 < a1 and b0 < b1, or neither.
+    if (a0BelowA1 == b0BelowB1)
+        sum[2 * h] -= subtractN(ops, sum, sum, middle, 2 * h, 0);
+    else
+        sum[2 * h] += addN(ops, sum, sum, middle, 2 * h, 0);
+    // a0 b1 + a1 b0 ends below r's top; its higher limbs are zero.
+    [[maybe_unused]] const Limb carry =
+        addInto(ops, r + h, na + nb - h, sum, std::min(2 * h + 1, na + nb - h));
     ZIF_ASSERT(carry == 0);
 }
 

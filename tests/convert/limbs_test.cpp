@@ -64,7 +64,7 @@ TEST(Multiply, KaratsubaAgreesWithSchoolbook) {
             {t - 1, t - 1},    {t, t},         {t + 1, t},         {t + 1, t + 1},
             {2 * t, t},        {2 * t + 1, t}, {2 * t - 1, t + 3}, {3 * t + 5, t},
             {5 * t, 2 * t},    {4 * t, 4 * t}, {9 * t + 7, 8 * t}, {17 * t, 3},
-            {2 * t - 1, t + 1}};  // the carried sums reach past the product's top limb
+            {2 * t - 1, t + 1}};
         for (auto [na, nb] : sizes) {
             for (bool allMax : {false, true}) {
                 const Limbs a = allMax ? Limbs(na, c.top) : randomLimbs(rng, na, c.top);
