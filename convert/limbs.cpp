@@ -542,7 +542,7 @@ void schoolbook(const PowerOps& ops, Limb* c, const Limb* a, std::size_t na, con
 
 // Karatsuba's leaves are column products, which cost no division: they pay from fewer limbs
 // than reduced ones.
-constexpr std::size_t kKaratsubaThreshold = kLimbBits == 64 ? 48 : 64;
+constexpr std::size_t kKaratsubaThreshold = kLimbBits == 64 ? 40 : 64;
 
 std::size_t scratch(std::size_t n) {
     if (n < kKaratsubaThreshold) return 0;
