@@ -1,6 +1,8 @@
 // ConvertBase next to GMP (mpz_set_str + mpz_get_str) and, for values that fit 64 bits,
 // std::from_chars + std::to_chars, on the same numerals. Prints the median of each and the
-// ratios at the end. Without --benchmark_repetitions it takes medians of 5 repetitions.
+// ratios at the end. Without --benchmark_repetitions it takes medians of 5 repetitions, run in
+// random order: the machine's speed drifts within minutes, and in a fixed order a drift would
+// fall on one side of a ratio.
 // The table uses CPU time: the machine is shared, and wall time counts the other processes' turns.
 
 #include <benchmark/benchmark.h>
@@ -201,10 +203,12 @@ int main(int argc, char** argv) {
         repetitionsGiven |= std::string(arg).rfind("--benchmark_repetitions", 0) == 0;
     std::string repetitions = "--benchmark_repetitions=5",
                 aggregates = "--benchmark_report_aggregates_only=true",
+                interleaving = "--benchmark_enable_random_interleaving=true",
                 warmup = "--benchmark_min_warmup_time=0.05";
     if (!repetitionsGiven) {
         args.push_back(repetitions.data());
         args.push_back(aggregates.data());
+        args.push_back(interleaving.data());
     }
     // Without a warm-up the first cases ran while the processor was still clocking up.
     args.insert(args.begin() + 1, warmup.data());
