@@ -369,68 +369,99 @@ void addMiddleCoefficients(const Ops& ops, Limb* r, std::size_t total, std::size
     }
 }
 
+// r[0, n] = x[0, xn) + 2 y[0, yn) for xn, yn <= n, in one pass.
+void addDoubled(const BinaryOps& ops, Limb* r, std::size_t n, const Limb* x, std::size_t xn,
+                const Limb* y, std::size_t yn) {
+    Limb carry = 0, shiftedOut = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const Limb yi = i < yn ? y[i] : 0;
+        r[i] = ops.add(i < xn ? x[i] : 0, (yi << 1) | shiftedOut, carry);
+        shiftedOut = yi >> (kLimbBits - 1);
+    }
+    r[n] = carry + shiftedOut;
+}
+
+// r[0, rn) -= 2 y[0, yn) for yn < rn, in one pass; the difference must not be negative.
+void subtractDoubled(const BinaryOps& ops, Limb* r, std::size_t rn, const Limb* y,
+                     std::size_t yn) {
+    Limb borrow = 0, shiftedOut = 0;
+    std::size_t i = 0;
+    for (; i < yn; ++i) {
+        r[i] = ops.subtract(r[i], (y[i] << 1) | shiftedOut, borrow);
+        shiftedOut = y[i] >> (kLimbBits - 1);
+    }
+    for (; i < rn && (borrow | shiftedOut) != 0; ++i, shiftedOut = 0)
+        r[i] = ops.subtract(r[i], shiftedOut, borrow);
+}
+
+// r = x + y when add, else x - y, for x, y, r of n limbs (r may be x or y).
+void addOrSubtract(const BinaryOps& ops, bool add, Limb* r, const Limb* x, const Limb* y,
+                   std::size_t n) {
+    if (add)
+        addN(ops, r, x, y, n, 0);
+    else
+        subtractN(ops, r, x, y, n, 0);
+}
+
 // Toom-3 with a = a0 + a1 x + a2 x^2 (x = B^k), b likewise, and c = a b = c0 + ... + c4 x^4,
-// evaluated at 0, 1, 2, 1/2 (as 4 a0 + 2 a1 + a2) and infinity. These points keep every value
-// of the evaluation and of the interpolation non-negative, so the same code serves radices
-// that have no signed limbs; both a2 and b2 must be non-empty (nb > 2k). Used for binary limbs
-// only: in a power radix the evaluations and exact divisions cost a radix division per limb,
-// more than the products it saves.
-template <class Ops>
-void toom3(const Ops& ops, Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb,
-           Limb* scratch) {
+// evaluated at 0, 1, -1, 2 and infinity, the value at -1 carried as a magnitude with a sign, and
+// interpolated by Bodrato's sequence (seven additive steps, one exact division by 3 and two by
+// 2). Binary limbs only: in a power radix the evaluations and exact divisions cost a radix
+// division per limb, more than the products it saves. a2 and b2 must be non-empty (nb > 2k).
+void toom3(const BinaryOps& ops, Limb* r, const Limb* a, std::size_t na, const Limb* b,
+           std::size_t nb, Limb* scratch) {
     const std::size_t k = (na + 2) / 3;
     const std::size_t na2 = na - 2 * k, nb2 = nb - 2 * k, n4 = na2 + nb2;
     const std::size_t m = 2 * k + 2;  // limbs of a product of two evaluations
-    Limb* evalA = scratch;
-    Limb* evalB = evalA + (k + 1);
-    Limb* v1 = evalB + (k + 1);
-    Limb* v2 = v1 + m;
-    Limb* vh = v2 + m;
-    Limb* tmp = vh + m;
-    Limb* rest = tmp + m;
+    Limb* evenA = scratch;  // a0 + a2, then a(1), then a1 + 2 a2
+    Limb* evenB = evenA + (k + 2);
+    Limb* otherA = evenB + (k + 2);  // |a(-1)|, then a(2)
+    Limb* otherB = otherA + (k + 2);
+    Limb* v1 = otherB + (k + 2);
+    Limb* vm1 = v1 + m;
+    Limb* v2 = vm1 + m;
+    Limb* rest = v2 + m;
     const Limb *a0 = a, *a1 = a + k, *a2 = a + 2 * k;
     const Limb *b0 = b, *b1 = b + k, *b2 = b + 2 * k;
 
-    combine(ops, evalA, k, a0, k, 1, a1, k, 1, a2, na2);
-    combine(ops, evalB, k, b0, k, 1, b1, k, 1, b2, nb2);
-    multiply(ops, v1, evalA, k + 1, evalB, k + 1, rest);
-    combine(ops, evalA, k, a0, k, 2, a1, k, 4, a2, na2);
-    combine(ops, evalB, k, b0, k, 2, b1, k, 4, b2, nb2);
-    multiply(ops, v2, evalA, k + 1, evalB, k + 1, rest);
-    combine(ops, evalA, k, a2, na2, 2, a1, k, 4, a0, k);
-    combine(ops, evalB, k, b2, nb2, 2, b1, k, 4, b0, k);
-    multiply(ops, vh, evalA, k + 1, evalB, k + 1, rest);
+    addTo(ops, evenA, a0, k, a2, na2);
+    addTo(ops, evenB, b0, k, b2, nb2);
+    const bool minusA = differenceOf(ops, otherA, evenA, k + 1, a1, k);
+    const bool minusB = differenceOf(ops, otherB, evenB, k + 1, b1, k);
+    const bool vm1Negative = minusA != minusB;
+    multiply(ops, vm1, otherA, k + 1, otherB, k + 1, rest);
+    addInto(ops, evenA, k + 1, a1, k);
+    addInto(ops, evenB, k + 1, b1, k);
+    multiply(ops, v1, evenA, k + 1, evenB, k + 1, rest);
+    addDoubled(ops, evenA, k, a1, k, a2, na2);
+    addDoubled(ops, otherA, k + 1, a0, k, evenA, k + 1);
+    addDoubled(ops, evenB, k, b1, k, b2, nb2);
+    addDoubled(ops, otherB, k + 1, b0, k, evenB, k + 1);
+    multiply(ops, v2, otherA, k + 1, otherB, k + 1, rest);
     Limb* c0 = r;
     Limb* c4 = r + 4 * k;
     multiply(ops, c0, a0, k, b0, k, rest);
     multiply(ops, c4, a2, na2, b2, nb2, rest);
 
-    // s = c1 + c2 + c3
-    subtractFrom(ops, v1, m, c0, 2 * k);
-    subtractFrom(ops, v1, m, c4, n4);
-    // t = c1 + 2 c2 + 4 c3 = (v2 - c0 - 16 c4) / 2
-    multiplySmallTo(ops, tmp, c4, n4, 16);
-    subtractFrom(ops, v2, m, tmp, n4 + 1);
-    subtractFrom(ops, v2, m, c0, 2 * k);
-    ops.divideExact(v2, m, 2);
-    // u = 4 c1 + 2 c2 + c3 = (vh - 16 c0 - c4) / 2
-    multiplySmallTo(ops, tmp, c0, 2 * k, 16);
-    subtractFrom(ops, vh, m, tmp, 2 * k + 1);
-    subtractFrom(ops, vh, m, c4, n4);
-    ops.divideExact(vh, m, 2);
-    // c2 = 5 s - t - u
-    multiplySmallTo(ops, tmp, v1, m - 1, 5);
-    subtractFrom(ops, tmp, m, v2, m);
-    subtractFrom(ops, tmp, m, vh, m);
-    // c3 = (t - s - c2) / 3, c1 = s - c2 - c3
-    subtractFrom(ops, v2, m, v1, m);
-    subtractFrom(ops, v2, m, tmp, m);
+    // v2 = (v2 - v(-1)) / 3 = c1 + c2 + 3 c3 + 5 c4
+    addOrSubtract(ops, vm1Negative, v2, v2, vm1, m);
     ops.divideExact(v2, m, 3);
-    subtractFrom(ops, v1, m, tmp, m);
-    subtractFrom(ops, v1, m, v2, m);
+    // vm1 = (v1 - v(-1)) / 2 = c1 + c3
+    addOrSubtract(ops, vm1Negative, vm1, v1, vm1, m);
+    ops.divideExact(vm1, m, 2);
+    // v1 = v1 - c0 = c1 + c2 + c3 + c4
+    subtractFrom(ops, v1, m, c0, 2 * k);
+    // v2 = (v2 - v1) / 2 - 2 c4 = c3
+    subtractFrom(ops, v2, m, v1, m);
+    ops.divideExact(v2, m, 2);
+    subtractDoubled(ops, v2, m, c4, n4);
+    // v1 = v1 - vm1 - c4 = c2, vm1 = vm1 - c3 = c1
+    subtractFrom(ops, v1, m, vm1, m);
+    subtractFrom(ops, v1, m, c4, n4);
+    subtractFrom(ops, vm1, m, v2, m);
 
     std::fill(r + 2 * k, r + 4 * k, Limb{0});
-    const Limb* middle[3] = {v1, tmp, v2};
+    const Limb* middle[3] = {vm1, v1, v2};
     addMiddleCoefficients(ops, r, na + nb, k, middle, 3, m);
 }
 
@@ -890,7 +921,7 @@ std::size_t binaryScratch(std::size_t n) {
         (n < kToom32ThresholdBinary ? 4 : 8) * (h + 1) + binaryScratch(h + 1);
     if (n < kToom3ThresholdBinary) return karatsuba;
     const std::size_t k = (n + 2) / 3;
-    const std::size_t toom3 = std::max(karatsuba, 10 * (k + 1) + binaryScratch(k + 1));
+    const std::size_t toom3 = std::max(karatsuba, 10 * (k + 2) + binaryScratch(k + 1));
     if (n < kToom4ThresholdBinary) return toom3;
     const std::size_t quarter = (n + 3) / 4;
     return std::max(toom3, 26 * (quarter + 2) + binaryScratch(quarter + 1));

@@ -43,7 +43,7 @@ inline constexpr std::size_t kKaratsubaThresholdPower = kLimbBits == 64 ? 64 : 9
 // From this many limbs in the smaller operand on, multiply() uses Toom-3 for binary limbs when
 // the operands are balanced enough to be cut into three parts each: it saves a ninth of the
 // products per level, which pays once the products outweigh its extra linear passes.
-inline constexpr std::size_t kToom3ThresholdBinary = kLimbBits == 64 ? 200 : 120;
+inline constexpr std::size_t kToom3ThresholdBinary = kLimbBits == 64 ? 150 : 100;
 
 // From this many limbs in the smaller operand on, multiply() uses Toom-32 for binary limbs when
 // the larger operand is 5/4 to 2 times as long.
@@ -52,7 +52,7 @@ inline constexpr std::size_t kToom32ThresholdBinary = kLimbBits == 64 ? 96 : 80;
 // From this many limbs in the smaller operand on, multiply() uses Toom-4 for binary limbs when
 // the operands are balanced enough to be cut into four parts each: seven products of a quarter
 // where Toom-3 takes five of a third, in exchange for longer linear passes.
-inline constexpr std::size_t kToom4ThresholdBinary = kLimbBits == 64 ? 600 : 300;
+inline constexpr std::size_t kToom4ThresholdBinary = kLimbBits == 64 ? 900 : 400;
 
 inline std::size_t karatsubaThreshold(const Radix& radix) {
     return radix.isBinary() ? kKaratsubaThresholdBinary : kKaratsubaThresholdPower;
