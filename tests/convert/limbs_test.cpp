@@ -43,7 +43,8 @@ Limbs randomLimbs(std::mt19937_64& rng, std::size_t n, Limb top) {
 
 Limbs karatsuba(const Radix& radix, const Limbs& a, const Limbs& b) {
     Limbs r(a.size() + b.size());
-    Limbs scratch(multiplyScratch(std::max(a.size(), b.size())) + 1);
+    // Scratch left dirty, as the conversion leaves it: a product must not count on zeros there.
+    Limbs scratch(multiplyScratch(std::max(a.size(), b.size())) + 1, ~Limb{0});
     multiply(radix, r.data(), a.data(), a.size(), b.data(), b.size(), scratch.data());
     return r;
 }
