@@ -394,6 +394,16 @@ void subtractDoubled(const BinaryOps& ops, Limb* r, std::size_t rn, const Limb* 
         r[i] = ops.subtract(r[i], shiftedOut, borrow);
 }
 
+// x, y = x + y, x - y, in one pass, for x >= y of n limbs.
+void sumAndDifference(const BinaryOps& ops, Limb* x, Limb* y, std::size_t n) {
+    Limb carry = 0, borrow = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const Limb xi = x[i], yi = y[i];
+        x[i] = ops.add(xi, yi, carry);
+        y[i] = ops.subtract(xi, yi, borrow);
+    }
+}
+
 // r = x + y when add, else x - y, for x, y, r of n limbs (r may be x or y).
 void addOrSubtract(const BinaryOps& ops, bool add, Limb* r, const Limb* x, const Limb* y,
                    std::size_t n) {
@@ -665,49 +675,48 @@ void normalize(const PowerOps& ops, Limb* r, std::size_t n, const Limb* c, std::
 
 // Toom-32 for operands of about 3:2, as the powers of ten in binary limbs make them (their low
 // zero limbs left out): a = a0 + a1 x + a2 x^2, b = b0 + b1 x (x = B^k), and the product
-// c0 + c1 x + c2 x^2 + c3 x^3 from its values at 0, 1, 2 and infinity. That is four products of
-// k limbs, where Karatsuba, halving a, leaves two of its three products longer than b's halves.
-// a2 and b1 must be non-empty.
-template <class Ops>
-void toom32(const Ops& ops, Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb,
-            Limb* scratch) {
+// c0 + c1 x + c2 x^2 + c3 x^3 from its values at 0, 1, -1 (a magnitude and a sign) and infinity.
+// That is four products of k limbs, where Karatsuba, halving a, leaves two of its three products
+// longer than b's halves. Binary limbs; a2 and b1 must be non-empty.
+void toom32(const BinaryOps& ops, Limb* r, const Limb* a, std::size_t na, const Limb* b,
+            std::size_t nb, Limb* scratch) {
     const std::size_t k = std::max((na + 2) / 3, (nb + 1) / 2);
     const std::size_t na2 = na - 2 * k, nb1 = nb - k, n3 = na2 + nb1;
     const std::size_t m = 2 * k + 2;  // limbs of a product of two evaluations
-    Limb* evalA = scratch;
-    Limb* evalB = evalA + (k + 1);
-    Limb* v1 = evalB + (k + 1);
-    Limb* v2 = v1 + m;
-    Limb* tmp = v2 + m;
-    Limb* rest = tmp + m;
+    Limb* evenA = scratch;  // a0 + a2, then a(1)
+    Limb* evalB = evenA + (k + 1);
+    Limb* minusA = evalB + (k + 1);  // |a(-1)|
+    Limb* minusB = minusA + (k + 1);
+    Limb* v1 = minusB + (k + 1);
+    Limb* vm1 = v1 + m;
+    Limb* rest = vm1 + m;
     const Limb *a0 = a, *a1 = a + k, *a2 = a + 2 * k;
     const Limb *b0 = b, *b1 = b + k;
 
-    combine(ops, evalA, k, a0, k, 1, a1, k, 1, a2, na2);
-    combine(ops, evalB, k, b0, k, 1, b1, nb1, 0, b1, 0);
-    multiply(ops, v1, evalA, k + 1, evalB, k + 1, rest);
-    combine(ops, evalA, k, a0, k, 2, a1, k, 4, a2, na2);
-    combine(ops, evalB, k, b0, k, 2, b1, nb1, 0, b1, 0);
-    multiply(ops, v2, evalA, k + 1, evalB, k + 1, rest);
+    addTo(ops, evenA, a0, k, a2, na2);
+    const bool vm1Negative = differenceOf(ops, minusA, evenA, k + 1, a1, k) !=
+                             differenceOf(ops, minusB, b0, k, b1, nb1);
+    minusB[k] = 0;
+    multiply(ops, vm1, minusA, k + 1, minusB, k + 1, rest);
+    addInto(ops, evenA, k + 1, a1, k);
+    addTo(ops, evalB, b0, k, b1, nb1);
+    multiply(ops, v1, evenA, k + 1, evalB, k + 1, rest);
     Limb* c0 = r;
     Limb* c3 = r + 3 * k;
     multiply(ops, c0, a0, k, b0, k, rest);
     multiply(ops, c3, a2, na2, b1, nb1, rest);
 
-    // s = c1 + c2 = v1 - c0 - c3
-    subtractFrom(ops, v1, m, c0, 2 * k);
-    subtractFrom(ops, v1, m, c3, n3);
-    // t = c1 + 2 c2 = (v2 - c0 - 8 c3) / 2
-    multiplySmallTo(ops, tmp, c3, n3, 8);
-    subtractFrom(ops, v2, m, tmp, n3 + 1);
-    subtractFrom(ops, v2, m, c0, 2 * k);
-    ops.divideExact(v2, m, 2);
-    // c2 = t - s, c1 = s - c2
-    subtractFrom(ops, v2, m, v1, m);
-    subtractFrom(ops, v1, m, v2, m);
+    // (v1 + v(-1)) / 2 = c0 + c2, (v1 - v(-1)) / 2 = c1 + c3
+    sumAndDifference(ops, v1, vm1, m);
+    Limb* even = vm1Negative ? vm1 : v1;
+    Limb* odd = vm1Negative ? v1 : vm1;
+    ops.divideExact(even, m, 2);
+    ops.divideExact(odd, m, 2);
+    subtractFrom(ops, even, m, c0, 2 * k);
+    subtractFrom(ops, odd, m, c3, n3);
 
     std::fill(r + 2 * k, r + 3 * k, Limb{0});
-    const Limb* middle[2] = {v1, v2};
+    const Limb* middle[2] = {odd, even};
     addMiddleCoefficients(ops, r, na + nb, k, middle, 2, m);
 }
 
