@@ -38,7 +38,7 @@ private:
 // without divisions) and reduced once, which costs more per column and pays only for longer
 // products. Tuned with bench/convert for each limb width.
 inline constexpr std::size_t kKaratsubaThresholdBinary = kLimbBits == 64 ? 32 : 40;
-inline constexpr std::size_t kKaratsubaThresholdPower = kLimbBits == 64 ? 64 : 96;
+inline constexpr std::size_t kKaratsubaThresholdPower = kLimbBits == 64 ? 80 : 160;
 
 // From this many limbs in the smaller operand on, multiply() uses Toom-3 for binary limbs when
 // the operands are balanced enough to be cut into three parts each: it saves a ninth of the
