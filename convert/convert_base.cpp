@@ -69,10 +69,14 @@ private:
 
 // How a numeral of one base becomes limbs of the radix its target base is written from: it is
 // cut into chunks of chunkDigits digits, each chunk below the radix, and the chunks are joined.
+// A numeral of a power of two whose digits would leave bits of the radix unused is cut into
+// chunks of chunkBits bits instead, as many as the radix holds (63 for 10^19 where whole hex
+// digits take 60): fewer chunks to join.
 struct Plan {
     Radix radix;
-    unsigned chunkDigits;
-    Limb chunkPower;         // FromBase^chunkDigits
+    unsigned chunkDigits;    // 0 for chunks of bits
+    unsigned chunkBits;      // 0 for chunks of digits
+    Limb chunkPower;         // FromBase^chunkDigits or 2^chunkBits
     std::size_t leafChunks;  // up to this many chunks are joined directly
     // powers[j] = chunkPower^(2^j) in the radix, without zero limbs on top.
     std::vector<std::vector<Limb>> powers;
@@ -92,7 +96,22 @@ struct Plan {
 // as a chain of multiply-adds does), so their leaves are shorter. A 32-bit limb holds half the
 // digits, so its leaves take more chunks. Tuned with bench/convert.
 constexpr std::size_t kLeafChunksBinary = 16;
+
 constexpr std::size_t kLeafChunksPower = detail::kLimbBits == 64 ? 128 : 256;
+
+// Bits a digit of `from` holds where its numerals are cut into chunks of bits for the radix of
+// `to`, else 0: where whole digits leave bits of the radix unused, and limbs are 64 bits. In
+// 32-bit limbs the gain is a bit a chunk (29 for 10^9 against 28 in hex digits), less than
+// cutting the chunks out of binary limbs costs.
+unsigned readsBits(unsigned from, unsigned to) {
+    const unsigned bits = detail::bitsPerDigit(from);
+    if (detail::kLimbBits != 64 || bits == 0 || detail::bitsPerDigit(to) != 0) return 0;
+    const auto radixBits = static_cast<unsigned>(std::bit_width(detail::limbChunk(to).power)) - 1;
+    return radixBits % bits != 0 ? bits : 0;
+}
+
+// The most bits a digit holds (base 32).
+constexpr unsigned kMaxDigitBits = 5;
 
 std::size_t buildScratch(const Plan& plan, std::size_t chunks) {
     if (chunks <= plan.leafChunks) return 0;
@@ -151,19 +170,28 @@ Plan makePlan(unsigned from, unsigned to) {
     const bool binary = detail::bitsPerDigit(to) != 0;
     Plan plan{binary ? Radix::binary() : Radix::power(detail::limbChunk(to).power),
               0,
+              0,
               1,
               binary ? kLeafChunksBinary : kLeafChunksPower,
               {},
               {},
               {},
               {}};
-    // Every chunk must stay below the radix.
-    const Limb limit = binary ? ~Limb{0} : plan.radix.base() - 1;
-    while (plan.chunkPower <= limit / from) {
-        plan.chunkPower *= from;
-        ++plan.chunkDigits;
+    std::size_t maxChunks;
+    if (readsBits(from, to) != 0) {
+        // Shared by every base that reads bits: as many chunks as the longest of them makes.
+        plan.chunkBits = static_cast<unsigned>(std::bit_width(plan.radix.base())) - 1;
+        plan.chunkPower = Limb{1} << plan.chunkBits;
+        maxChunks = (kMaxNumeralLength * kMaxDigitBits + plan.chunkBits - 1) / plan.chunkBits;
+    } else {
+        // Every chunk must stay below the radix.
+        const Limb limit = binary ? ~Limb{0} : plan.radix.base() - 1;
+        while (plan.chunkPower <= limit / from) {
+            plan.chunkPower *= from;
+            ++plan.chunkDigits;
+        }
+        maxChunks = (kMaxNumeralLength + plan.chunkDigits - 1) / plan.chunkDigits;
     }
-    const std::size_t maxChunks = (kMaxNumeralLength + plan.chunkDigits - 1) / plan.chunkDigits;
     plan.powers.push_back({plan.chunkPower});
     while ((std::size_t{1} << plan.powers.size()) < maxChunks) {
         const std::vector<Limb>& last = plan.powers.back();
@@ -196,13 +224,39 @@ Plan makePlan(unsigned from, unsigned to) {
 // The plans are built on first use and kept: the powers for the longest numeral take about as
 // long to compute as one conversion of it.
 const Plan& planFor(unsigned from, unsigned to) {
-    // Every target base with the same radix shares a plan.
+    // Every target base with the same radix shares a plan, and so does every power of two read
+    // in chunks of bits.
     const unsigned key = detail::bitsPerDigit(to) != 0 ? 0 : to;
+    const unsigned fromKey = readsBits(from, to) != 0 ? 0 : from;
     static std::array<std::once_flag, 37 * 37> once;
     static std::array<std::unique_ptr<Plan>, 37 * 37> plans;
-    const std::size_t index = from * 37 + key;
+    const std::size_t index = fromKey * 37 + key;
     std::call_once(once[index], [&] { plans[index] = std::make_unique<Plan>(makePlan(from, to)); });
     return *plans[index];
+}
+
+// chunks[0, count) = limbs[0, n) cut into pieces of chunkBits bits, the lowest first.
+void cutChunks(const Limb* limbs, std::size_t n, unsigned chunkBits, Limb* chunks,
+               std::size_t count) {
+    const Limb mask = (Limb{1} << chunkBits) - 1;
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::size_t bit = i * chunkBits;
+        const std::size_t index = bit / detail::kLimbBits;
+        const unsigned offset = bit % detail::kLimbBits;
+        Limb chunk = limbs[index] >> offset;
+        if (offset + chunkBits > detail::kLimbBits && index + 1 < n)
+            chunk |= limbs[index + 1] << (detail::kLimbBits - offset);
+        chunks[i] = chunk & mask;
+    }
+}
+
+// Writes value[0, count), limbs of the radix `to` is written from, as a numeral of `to`.
+void writeJoined(const Limb* value, std::size_t count, unsigned to, std::u16string& out) {
+    const std::size_t n = detail::significantLimbs(value, count);
+    if (const unsigned toBits = detail::bitsPerDigit(to))
+        detail::writeBinaryLimbs(value, n, toBits, out);
+    else
+        detail::writePowerLimbs(value, n, to, detail::limbChunk(to).digits, out);
 }
 
 void convertLarge(std::u16string_view digits, unsigned from, unsigned to, std::u16string& out) {
@@ -211,12 +265,32 @@ void convertLarge(std::u16string_view digits, unsigned from, unsigned to, std::u
         const std::size_t n =
             (digits.size() * fromBits + detail::kLimbBits - 1) / detail::kLimbBits;
         Limb* limbs = scratchLimbs(n);
-        std::fill(limbs, limbs + n, Limb{0});
         detail::readBinaryLimbs(digits, fromBits, limbs);
         detail::writeBinaryLimbs(limbs, detail::significantLimbs(limbs, n), toBits, out);
         return;
     }
     const Plan& plan = planFor(from, to);
+    if (plan.chunkBits != 0) {
+        // The first digit is not zero.
+        const std::size_t bits =
+            (digits.size() - 1) * fromBits +
+            static_cast<std::size_t>(std::bit_width(detail::digitValue(digits[0])));
+        // As many limbs as the digits fill, leading zero bits and all.
+        const std::size_t n =
+            (digits.size() * fromBits + detail::kLimbBits - 1) / detail::kLimbBits;
+        const std::size_t count = (bits + plan.chunkBits - 1) / plan.chunkBits;
+        const std::size_t scratch = buildScratch(plan, count);
+        // The binary limbs are read into the arena's room before it is taken.
+        Limb* chunks = scratchLimbs(2 * count + std::max(scratch, n));
+        Limb* value = chunks + count;
+        Limb* limbs = value + count;
+        detail::readBinaryLimbs(digits, fromBits, limbs);
+        cutChunks(limbs, n, plan.chunkBits, chunks, count);
+        Arena arena(value + count, scratch);
+        build(plan, chunks, count, value, arena);
+        writeJoined(value, count, to, out);
+        return;
+    }
     const std::size_t count = (digits.size() + plan.chunkDigits - 1) / plan.chunkDigits;
     const std::size_t scratch = buildScratch(plan, count);
     Limb* chunks = scratchLimbs(2 * count + scratch);
@@ -224,11 +298,7 @@ void convertLarge(std::u16string_view digits, unsigned from, unsigned to, std::u
     detail::readChunks(digits, from, plan.chunkDigits, chunks);
     Arena arena(value + count, scratch);
     build(plan, chunks, count, value, arena);
-    const std::size_t n = detail::significantLimbs(value, count);
-    if (toBits != 0)
-        detail::writeBinaryLimbs(value, n, toBits, out);
-    else
-        detail::writePowerLimbs(value, n, to, detail::limbChunk(to).digits, out);
+    writeJoined(value, count, to, out);
 }
 
 // A canonical numeral of `base` as limbs of the radix it is written from (2^kLimbBits for a

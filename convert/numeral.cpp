@@ -345,6 +345,15 @@ void readChunks(std::u16string_view digits, unsigned base, unsigned chunkDigits,
 }
 
 void readBinaryLimbs(std::u16string_view digits, unsigned bits, Limb* out) {
+    if (kLimbBits % bits == 0) {
+        // No digit straddles two limbs: a limb is a chunk of digits read by shifts alone.
+        const std::size_t perLimb = kLimbBits / bits;
+        std::size_t end = digits.size();
+        for (; end > perLimb; end -= perLimb)
+            *out++ = readChunkGeneric<Limb>(digits.data() + end - perLimb, perLimb, 1u << bits);
+        *out = readChunkGeneric<Limb>(digits.data(), end, 1u << bits);
+        return;
+    }
     Limb pending = 0;
     unsigned filled = 0;
     for (auto it = digits.rbegin(); it != digits.rend(); ++it) {

@@ -100,8 +100,8 @@ ShortValue readShort(std::u16string_view text, unsigned base);
 // be shorter) and stores their values, least significant chunk first, in out.
 void readChunks(std::u16string_view digits, unsigned base, unsigned chunkDigits, Limb* out);
 
-// Reads the digits of a base 2^bits into binary limbs; out holds ceil(size * bits / kLimbBits)
-// limbs.
+// Reads the digits of a base 2^bits into binary limbs, all ceil(size * bits / kLimbBits) of
+// them (the top one padded with zeros).
 void readBinaryLimbs(std::u16string_view digits, unsigned bits, Limb* out);
 
 // The functions below replace out's text, reusing its storage.

@@ -78,12 +78,13 @@ void expectConverts(const std::u16string& number, int from, int to, const std::s
 // the products switch to Karatsuba, Toom-3, Toom-32 and Toom-4, where the halves of the top
 // split straddle them.
 // Source and target bases cover limbs of 2^64 with and without zero limbs in the powers,
-// limbs of powers of 10 and 36, and the conversion between powers of two. Random digits and
+// limbs of powers of 10 and 36, chunks of bits cut from hex and base-32 digits (a base-32 digit
+// can straddle two limbs) and the conversion between powers of two. Random digits and
 // all-maximum digits, which carry through every column.
 TEST(ConvertBaseThresholds, LengthsAroundEverySwitchOnAFreshThread) {
     std::mt19937_64 rng(1208);
-    const std::vector<std::pair<int, int>> pairs = {{10, 16}, {35, 16}, {36, 2}, {16, 10},
-                                                    {36, 10}, {10, 36}, {2, 16}};
+    const std::vector<std::pair<int, int>> pairs = {{10, 16}, {35, 16}, {36, 2},  {16, 10},
+                                                    {32, 10}, {36, 10}, {10, 36}, {2, 16}};
     for (auto [from, to] : pairs) {
         const detail::Radix radix = radixOf(to);
         std::vector<std::size_t> limbs;
