@@ -86,13 +86,24 @@ struct BinaryOps {
             return;
         }
         ZIF_ASSERT(d == 3 || d == 5);
-        const Limb inverse = d == 3 ? kInverse3 : kInverse5;
         Limb borrow = 0;
-        for (std::size_t i = 0; i < n; ++i) {
-            const Limb under = v[i] < borrow ? 1 : 0;
-            const Limb q = (v[i] - borrow) * inverse;
-            v[i] = q;
-            borrow = highHalf(productOf(q, d)) + under;
+        if (d == 3) {
+            // floor(3 q / B) by two comparisons: the borrow is each limb's wait, and a compare
+            // is quicker than the high half of a product.
+            constexpr Limb kThird = ~Limb{0} / 3 + 1, kTwoThirds = ~Limb{0} / 3 * 2 + 1;
+            for (std::size_t i = 0; i < n; ++i) {
+                const Limb under = v[i] < borrow ? 1 : 0;
+                const Limb q = (v[i] - borrow) * kInverse3;
+                v[i] = q;
+                borrow = (q >= kThird ? 1 : 0) + (q >= kTwoThirds ? 1 : 0) + under;
+            }
+        } else {
+            for (std::size_t i = 0; i < n; ++i) {
+                const Limb under = v[i] < borrow ? 1 : 0;
+                const Limb q = (v[i] - borrow) * kInverse5;
+                v[i] = q;
+                borrow = highHalf(productOf(q, d)) + under;
+            }
         }
         ZIF_ASSERT(borrow == 0);
     }
