@@ -96,7 +96,6 @@ struct Plan {
 // as a chain of multiply-adds does), so their leaves are shorter. A 32-bit limb holds half the
 // digits, so its leaves take more chunks. Tuned with bench/convert.
 constexpr std::size_t kLeafChunksBinary = 16;
-
 constexpr std::size_t kLeafChunksPower = detail::kLimbBits == 64 ? 128 : 256;
 
 // Bits a digit of `from` holds where its numerals are cut into chunks of bits for the radix of
@@ -250,15 +249,6 @@ void cutChunks(const Limb* limbs, std::size_t n, unsigned chunkBits, Limb* chunk
     }
 }
 
-// Writes value[0, count), limbs of the radix `to` is written from, as a numeral of `to`.
-void writeJoined(const Limb* value, std::size_t count, unsigned to, std::u16string& out) {
-    const std::size_t n = detail::significantLimbs(value, count);
-    if (const unsigned toBits = detail::bitsPerDigit(to))
-        detail::writeBinaryLimbs(value, n, toBits, out);
-    else
-        detail::writePowerLimbs(value, n, to, detail::limbChunk(to).digits, out);
-}
-
 void convertLarge(std::u16string_view digits, unsigned from, unsigned to, std::u16string& out) {
     const unsigned fromBits = detail::bitsPerDigit(from), toBits = detail::bitsPerDigit(to);
     if (fromBits != 0 && toBits != 0) {
@@ -270,35 +260,36 @@ void convertLarge(std::u16string_view digits, unsigned from, unsigned to, std::u
         return;
     }
     const Plan& plan = planFor(from, to);
+    std::size_t count, binaryLimbs = 0;
     if (plan.chunkBits != 0) {
         // The first digit is not zero.
         const std::size_t bits =
             (digits.size() - 1) * fromBits +
             static_cast<std::size_t>(std::bit_width(detail::digitValue(digits[0])));
-        // As many limbs as the digits fill, leading zero bits and all.
-        const std::size_t n =
-            (digits.size() * fromBits + detail::kLimbBits - 1) / detail::kLimbBits;
-        const std::size_t count = (bits + plan.chunkBits - 1) / plan.chunkBits;
-        const std::size_t scratch = buildScratch(plan, count);
-        // The binary limbs are read into the arena's room before it is taken.
-        Limb* chunks = scratchLimbs(2 * count + std::max(scratch, n));
-        Limb* value = chunks + count;
+        count = (bits + plan.chunkBits - 1) / plan.chunkBits;
+        // As many as the digits fill, leading zero bits and all.
+        binaryLimbs = (digits.size() * fromBits + detail::kLimbBits - 1) / detail::kLimbBits;
+    } else {
+        count = (digits.size() + plan.chunkDigits - 1) / plan.chunkDigits;
+    }
+    const std::size_t scratch = buildScratch(plan, count);
+    Limb* chunks = scratchLimbs(2 * count + std::max(scratch, binaryLimbs));
+    Limb* value = chunks + count;
+    if (plan.chunkBits != 0) {
+        // Read into the arena's room before it is taken.
         Limb* limbs = value + count;
         detail::readBinaryLimbs(digits, fromBits, limbs);
-        cutChunks(limbs, n, plan.chunkBits, chunks, count);
-        Arena arena(value + count, scratch);
-        build(plan, chunks, count, value, arena);
-        writeJoined(value, count, to, out);
-        return;
+        cutChunks(limbs, binaryLimbs, plan.chunkBits, chunks, count);
+    } else {
+        detail::readChunks(digits, from, plan.chunkDigits, chunks);
     }
-    const std::size_t count = (digits.size() + plan.chunkDigits - 1) / plan.chunkDigits;
-    const std::size_t scratch = buildScratch(plan, count);
-    Limb* chunks = scratchLimbs(2 * count + scratch);
-    Limb* value = chunks + count;
-    detail::readChunks(digits, from, plan.chunkDigits, chunks);
     Arena arena(value + count, scratch);
     build(plan, chunks, count, value, arena);
-    writeJoined(value, count, to, out);
+    const std::size_t n = detail::significantLimbs(value, count);
+    if (toBits != 0)
+        detail::writeBinaryLimbs(value, n, toBits, out);
+    else
+        detail::writePowerLimbs(value, n, to, detail::limbChunk(to).digits, out);
 }
 
 // A canonical numeral of `base` as limbs of the radix it is written from (2^kLimbBits for a

@@ -393,8 +393,7 @@ void addDoubled(const BinaryOps& ops, Limb* r, std::size_t n, const Limb* x, std
 }
 
 // r[0, rn) -= 2 y[0, yn) for yn < rn, in one pass; the difference must not be negative.
-void subtractDoubled(const BinaryOps& ops, Limb* r, std::size_t rn, const Limb* y,
-                     std::size_t yn) {
+void subtractDoubled(const BinaryOps& ops, Limb* r, std::size_t rn, const Limb* y, std::size_t yn) {
     Limb borrow = 0, shiftedOut = 0;
     std::size_t i = 0;
     for (; i < yn; ++i) {
@@ -434,7 +433,7 @@ void toom3(const BinaryOps& ops, Limb* r, const Limb* a, std::size_t na, const L
     const std::size_t k = (na + 2) / 3;
     const std::size_t na2 = na - 2 * k, nb2 = nb - 2 * k, n4 = na2 + nb2;
     const std::size_t m = 2 * k + 2;  // limbs of a product of two evaluations
-    Limb* evenA = scratch;  // a0 + a2, then a(1), then a1 + 2 a2
+    Limb* evenA = scratch;            // a0 + a2, then a(1), then a1 + 2 a2
     Limb* evenB = evenA + (k + 2);
     Limb* otherA = evenB + (k + 2);  // |a(-1)|, then a(2)
     Limb* otherB = otherA + (k + 2);
@@ -694,7 +693,7 @@ void toom32(const BinaryOps& ops, Limb* r, const Limb* a, std::size_t na, const 
     const std::size_t k = std::max((na + 2) / 3, (nb + 1) / 2);
     const std::size_t na2 = na - 2 * k, nb1 = nb - k, n3 = na2 + nb1;
     const std::size_t m = 2 * k + 2;  // limbs of a product of two evaluations
-    Limb* evenA = scratch;  // a0 + a2, then a(1)
+    Limb* evenA = scratch;            // a0 + a2, then a(1)
     Limb* evalB = evenA + (k + 1);
     Limb* minusA = evalB + (k + 1);  // |a(-1)|
     Limb* minusB = minusA + (k + 1);
@@ -705,9 +704,9 @@ void toom32(const BinaryOps& ops, Limb* r, const Limb* a, std::size_t na, const 
     const Limb *b0 = b, *b1 = b + k;
 
     addTo(ops, evenA, a0, k, a2, na2);
-    const bool vm1Negative = differenceOf(ops, minusA, evenA, k + 1, a1, k) !=
-                             differenceOf(ops, minusB, b0, k, b1, nb1);
-    minusB[k] = 0;
+    const bool vm1Negative =
+        differenceOf(ops, minusA, evenA, k + 1, a1, k) != differenceOf(ops, minusB, b0, k, b1, nb1);
+    minusB[k] = 0;  // |b(-1)| has k limbs
     multiply(ops, vm1, minusA, k + 1, minusB, k + 1, rest);
     addInto(ops, evenA, k + 1, a1, k);
     addTo(ops, evalB, b0, k, b1, nb1);
