@@ -441,6 +441,9 @@ TEST(ConvertBaseLength, LongestNumeralsOfPowersOfTwoConvertExactly) {
             std::u16string(1, top).append(randomNumeral(rng, from, kMaxNumeralLength - 1));
         const std::u16string decimal = convert(numeral, from, 10);
         ASSERT_FALSE(decimal.empty()) << "from " << from;
+        if (from == 16) {
+            ASSERT_GT(decimal.size(), kMaxNumeralLength);
+        }
         EXPECT_NE(decimal.front(), u'0');
         for (std::uint64_t prime : {4294967291u, 4294967279u, 2147483647u, 1000000007u}) {
             EXPECT_EQ(residue(decimal, 10, prime), residue(numeral, from, prime))
