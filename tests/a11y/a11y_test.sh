@@ -7,7 +7,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 if [ -z "${ZIF_A11Y_INNER:-}" ]; then
     # The client library is Debian's, for Debian's interpreter, whatever else is on the PATH.
     missing=
-    for tool in xvfb-run dbus-run-session /usr/libexec/at-spi-bus-launcher xdotool xclip \
+    for tool in Xvfb dbus-run-session /usr/libexec/at-spi-bus-launcher xdotool xclip \
         /usr/bin/python3; do
         command -v "$tool" >/dev/null 2>&1 || missing="$missing $tool"
     done
@@ -23,7 +23,7 @@ if [ -z "${ZIF_A11Y_INNER:-}" ]; then
     status=0
     env -u AT_SPI_BUS_ADDRESS -u DBUS_SESSION_BUS_ADDRESS ZIF_A11Y_INNER=1 \
         XDG_RUNTIME_DIR="$runtime" \
-        xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" \
+        "$here/../run-in-xvfb.sh" "-screen 0 1024x768x24 -dpi 96" \
         dbus-run-session -- "$0" "$@" </dev/null || status=$?
     exit "$status"
 fi

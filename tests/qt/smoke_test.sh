@@ -4,7 +4,8 @@
 # Usage: smoke_test.sh ZIFWANDLER CLOSE_WINDOW
 set -eu
 if [ -z "${ZIF_SMOKE_INNER:-}" ]; then
-    ZIF_SMOKE_INNER=1 exec xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" "$0" "$@"
+    ZIF_SMOKE_INNER=1 exec "$(dirname "$0")/../run-in-xvfb.sh" "-screen 0 1024x768x24 -dpi 96" \
+        "$0" "$@"
 fi
 program=$1
 close_window=$2

@@ -2,7 +2,7 @@
 # Runs a Windows program under Wine in a prefix of its own, made on first use and then reused.
 # Usage: run-under-wine.sh <prefix folder> <program.exe> [arguments...]
 #        run-under-wine.sh <prefix folder> --stop   (ends the prefix's Wine server, if any)
-# Without a display the program gets a virtual X server (xvfb-run). WINE picks the loader
+# Without a display the program gets a virtual X server of its own. WINE picks the loader
 # (default: wine64 for a 64-bit program, otherwise wine, which takes the 32-bit loader where
 # 32-bit Wine is installed).
 set -euo pipefail
@@ -27,7 +27,7 @@ fi
 
 if [ -z "${DISPLAY:-}" ]; then
     status=0
-    xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$prefix" "$@" || status=$?
+    "$(dirname "$0")/../run-in-xvfb.sh" "-screen 0 1024x768x24" "$0" "$prefix" "$@" || status=$?
     # That server's display is gone: don't leave a Wine server behind that still uses it.
     wineserver -k 2>/dev/null || true
     exit "$status"
