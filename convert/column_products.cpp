@@ -1,0 +1,197 @@
+#include <algorithm>
+#include <bit>
+#include <type_traits>
+#include <utility>
+
+#include "convert/limb_ops.h"
+
+namespace zif::detail::columns {
+
+namespace {
+Column load(const Limb* c, std::size_t k) {
+    Column column;
+    column.set(c[kWidth * k], c[kWidth * k + 1]);
+    column.top = c[kWidth * k + 2];
+    return column;
+}
+
+void store(Limb* c, std::size_t k, const Column& column) {
+    c[kWidth * k] = column.l0();
+    c[kWidth * k + 1] = column.l1();
+    c[kWidth * k + 2] = column.top;
+}
+
+// Splitting signed columns by the radix: v = q radix + d with 0 <= d < radix, through a bias
+// that makes v non-negative without changing it modulo the radix. Columns may reach
+// radix 2^kBits in magnitude: for a radix of 2^p to 2^(p+1), kBits = min(2p - 2, kLimbBits +
+// p - 3) (124 for 10^19 in 64-bit limbs, 56 for 10^9 in 32-bit ones), far above what Karatsuba's
+// sums of products reach, and low enough that the quotients q split again with one division
+// into a small part that carries at most one unit.
+class ColumnDivider {
+public:
+    explicit ColumnDivider(const PowerOps& ops) : ops_(ops) {
+        const unsigned p = static_cast<unsigned>(std::bit_width(ops.base)) - 1;
+        const unsigned bits = std::min(2 * p - 2, kLimbBits + p - 3);
+        const unsigned shift = bits - kLimbBits;  // of the bias's middle limb
+        bias_.set(0, static_cast<Limb>(ops.base << shift));
+        bias_.top = shift == 0 ? 0 : ops.base >> (kLimbBits - shift);
+        excess_.set(0, Limb{1} << shift);
+        quotientShift_ = bits - p;
+        quotientBias_ = productOf(ops.base, Limb{1} << quotientShift_);
+    }
+
+    // Returns d and leaves q in v, for |v| < radix 2^kBits.
+    Limb divide(Column& v) const {
+        v.merge(bias_);
+        ZIF_ASSERT(v.top < ops_.base);
+        const Limb digit = ops_.reduce(v);
+        v.subtract(excess_);
+        return digit;
+    }
+
+    // Returns d and sets q for |v| < 2^kBits, as a quotient of divide() plus a digit is; |q| is
+    // then below a quarter of the radix.
+    Limb divideQuotient(DoubleLimb v, std::make_signed_t<Limb>& q) const {
+        v += quotientBias_;
+        ZIF_ASSERT(highHalf(v) < ops_.base);
+        Limb digit;
+        q = static_cast<std::make_signed_t<Limb>>(
+            ops_.divisor->divide(highHalf(v), lowHalf(v), digit) - (Limb{1} << quotientShift_));
+        return digit;
+    }
+
+private:
+    const PowerOps& ops_;
+    Column bias_;    // radix 2^kBits
+    Column excess_;  // 2^kBits
+    unsigned quotientShift_;
+    DoubleLimb quotientBias_;  // radix 2^quotientShift_ >= 2^kBits
+};
+
+// c[0, n) += x[0, n), column by column, modulo 2^(3 kLimbBits).
+void addTo(Limb* c, const Limb* x, std::size_t n) {
+    for (std::size_t k = 0; k < n; ++k) {
+        Column sum = load(c, k);
+        sum.merge(load(x, k));
+        store(c, k, sum);
+    }
+}
+
+// c[0, n) = x[0, n) + y[0, m) + c[0, n), or minus c[0, n) when subtractC, for m <= n, column by
+// column, modulo 2^(3 kLimbBits).
+void addOuterProducts(Limb* c, std::size_t n, const Limb* x, const Limb* y, std::size_t m,
+                      bool subtractC) {
+    for (std::size_t k = 0; k < n; ++k) {
+        Column sum = load(x, k);
+        if (k < m) sum.merge(load(y, k));
+        if (subtractC)
+            sum.subtract(load(c, k));
+        else
+            sum.merge(load(c, k));
+        store(c, k, sum);
+    }
+}
+
+// The columns of a * b by the schoolbook method, na + nb - 1 of them.
+void schoolbook(const PowerOps& ops, Limb* c, const Limb* a, std::size_t na, const Limb* b,
+                std::size_t nb) {
+    for (std::size_t k = 0; k + 1 < na + nb; ++k) {
+        const std::size_t first = k >= nb ? k - nb + 1 : 0;
+        const std::size_t last = std::min(k, na - 1);
+        Column column;
+        addProducts<-1, false>(ops, column, a + first, b + (k - first), last + 1 - first);
+        store(c, k, column);
+    }
+}
+
+// Karatsuba's leaves are column products, which cost no division: they pay from fewer limbs
+// than reduced ones.
+constexpr std::size_t kKaratsubaThreshold = kLimbBits == 64 ? 40 : 64;
+
+}  // namespace
+
+std::size_t scratch(std::size_t n) {
+    if (n < kKaratsubaThreshold) return 0;
+    const std::size_t h = (n + 1) / 2;
+    // Karatsuba's differences and middle product; an unbalanced product's slice takes less.
+    return 2 * h + kWidth * (2 * h - 1) + scratch(h);
+}
+
+void multiply(const PowerOps& ops, Limb* c, const Limb* a, std::size_t na, const Limb* b,
+              std::size_t nb, Limb* scratch) {
+    if (na < nb) {
+        std::swap(a, b);
+        std::swap(na, nb);
+    }
+    if (nb < kKaratsubaThreshold) {
+        schoolbook(ops, c, a, na, b, nb);
+        return;
+    }
+    const std::size_t h = (na + 1) / 2;
+    const std::size_t total = na + nb - 1;
+    if (nb <= h) {
+        // Too unbalanced to split both: b times slices of a as long as b.
+        std::fill(c, c + kWidth * total, Limb{0});
+        Limb* slice = scratch;
+        for (std::size_t at = 0; at < na; at += nb) {
+            const std::size_t length = std::min(nb, na - at);
+            multiply(ops, slice, a + at, length, b, nb, scratch + kWidth * (2 * nb - 1));
+            addTo(c + kWidth * at, slice, length + nb - 1);
+        }
+        return;
+    }
+    // a0 b0 + (a0 b0 + a1 b1 + (a0 - a1)(b1 - b0)) x + a1 b1 x^2 for x = radix^h: the
+    // differences, unlike sums, stay within h limbs, so the middle term needs no more columns
+    // than the others.
+    Limb* differenceA = scratch;
+    Limb* differenceB = differenceA + h;
+    Limb* middle = differenceB + h;
+    Limb* rest = middle + kWidth * (2 * h - 1);
+    const bool a0BelowA1 = differenceOf(ops, differenceA, a, h, a + h, na - h);
+    const bool b0BelowB1 = differenceOf(ops, differenceB, b, h, b + h, nb - h);
+    multiply(ops, middle, differenceA, h, differenceB, h, rest);
+    multiply(ops, c, a, h, b, h, rest);
+    store(c, 2 * h - 1, Column{});
+    multiply(ops, c + kWidth * 2 * h, a + h, na - h, b + h, nb - h, rest);
+    // (a0 - a1)(b1 - b0) is negative (or zero) when a0 < a1 and b0 < b1, or neither.
+    addOuterProducts(middle, 2 * h - 1, c, c + kWidth * 2 * h, total - 2 * h,
+                     a0BelowA1 == b0BelowB1);
+    addTo(c + kWidth * h, middle, 2 * h - 1);
+}
+
+// r[0, n) = the value of the columns c[0, count), which must be below radix^n. A carry from
+// column to column through two radix divisions would make each column wait for the last;
+// instead each column is divided on its own, c_k = q_k radix + d_k, then d_k + q_(k-1) likewise
+// into f_k radix + e_k, and only the small carries of e_k + f_(k-1) run from column to column.
+// Quotients are signed: the columns of Karatsuba's middle term can be negative.
+void normalize(const PowerOps& ops, Limb* r, std::size_t n, const Limb* c, std::size_t count) {
+    using Signed = std::make_signed_t<Limb>;
+    const ColumnDivider divider(ops);
+    Column quotient;   // q_(k-1)
+    Signed small = 0;  // f_(k-1), below a quarter of the radix in magnitude
+    Signed carry = 0;  // -1, 0 or 1
+    for (std::size_t k = 0; k < n; ++k) {
+        Column value = k < count ? load(c, k) : Column{};
+        const Limb d = divider.divide(value);
+        const DoubleLimb sum = quotient.low + DoubleLimb{d};
+        quotient = value;
+        Signed f;
+        const Limb digit = divider.divideQuotient(sum, f);
+        const Signed adjustment = small + carry;
+        small = f;
+        // |adjustment| is below the radix: one correction at most.
+        Limb t = digit + static_cast<Limb>(adjustment);
+        carry = 0;
+        if (adjustment < 0 && digit < static_cast<Limb>(-adjustment)) {
+            t += ops.base;
+            carry = -1;
+        } else if (adjustment > 0 && t >= ops.base) {
+            t -= ops.base;
+            carry = 1;
+        }
+        r[k] = t;
+    }
+    ZIF_ASSERT(quotient.low == DoubleLimb{0} && quotient.top == 0 && small + carry == 0);
+}
+
+}  // namespace zif::detail::columns

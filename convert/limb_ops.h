@@ -1,0 +1,341 @@
+#pragma once
+
+// The arithmetic under the products of limbs.cpp: a limb radix's additions and column sums
+// (BinaryOps for 2^kLimbBits, PowerOps for a power of a base), and the products of a power radix
+// formed in unreduced columns (column_products.cpp).
+
+#include <cstddef>
+#include <type_traits>
+
+#include "convert/check.h"
+#include "convert/limbs.h"
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <x86intrin.h>
+#define ZIF_HAVE_ADDCARRY 1
+#endif
+
+namespace zif::detail {
+
+// A column sum of limb products: up to three limbs. Products are summed unreduced and split
+// into a limb and a carry once per column, which keeps the reduction by a non-binary radix
+// (two reciprocal divisions) out of the inner loop: the loop costs one multiply and three adds.
+struct Column {
+    DoubleLimb low = 0;
+    Limb top = 0;
+
+    void add(Limb a, Limb b) { add(productOf(a, b)); }
+    void add(DoubleLimb sum) {
+        low += sum;
+        top += low < sum ? 1 : 0;
+    }
+    void merge(const Column& other) {
+        low += other.low;
+        top += other.top + (low < other.low ? 1 : 0);
+    }
+    // Modulo 2^(3 kLimbBits), as a signed column of a power-radix product may need.
+    void subtract(const Column& other) {
+        top -= other.top + (low < other.low ? 1 : 0);
+        low -= other.low;
+    }
+    Limb l0() const { return lowHalf(low); }
+    Limb l1() const { return highHalf(low); }
+    void set(Limb l0, Limb l1) {
+        low = joinHalves(l1, l0);
+        top = 0;
+    }
+};
+
+// Limbs of 2^kLimbBits: carries are the machine's.
+struct BinaryOps {
+    static constexpr std::size_t kKaratsubaThreshold = kKaratsubaThresholdBinary;
+
+    // A limb product can take the whole double limb.
+    static constexpr bool narrow() { return false; }
+
+    // The double-limb sum compiles to add/adc; comparisons take twice the instructions.
+    Limb add(Limb a, Limb b, Limb& carry) const {
+        const DoubleLimb s = DoubleLimb{a} + b + carry;
+        carry = highHalf(s);
+        return lowHalf(s);
+    }
+    Limb subtract(Limb a, Limb b, Limb& borrow) const {
+        const DoubleLimb d = DoubleLimb{a} - b - borrow;
+        borrow = highHalf(d) & 1;
+        return lowHalf(d);
+    }
+    // Takes the column's low limb; the rest carries into the next column.
+    Limb reduce(Column& column) const {
+        const Limb digit = column.l0();
+        column.set(column.l1(), column.top);
+        return digit;
+    }
+    Limb multiplyAdd(Limb a, Limb factor, Limb& carry) const {
+        const DoubleLimb p = productOf(a, factor) + carry;
+        carry = highHalf(p);
+        return lowHalf(p);
+    }
+    // v[0, n) /= d for d = 2 or 3, where d divides v: a shift, or from the bottom by the
+    // inverse of 3 modulo the radix (a multiply per limb instead of a reciprocal division from
+    // the top).
+    void divideExact(Limb* v, std::size_t n, Limb d) const {
+        if (d == 2) {
+            for (std::size_t i = 0; i + 1 < n; ++i)
+                v[i] = (v[i] >> 1) | (v[i + 1] << (kLimbBits - 1));
+            v[n - 1] >>= 1;
+            return;
+        }
+        ZIF_ASSERT(d == 3 || d == 5);
+        Limb borrow = 0;
+        if (d == 3) {
+            // floor(3 q / B) by two comparisons: the borrow is each limb's wait, and a compare
+            // is quicker than the high half of a product.
+            constexpr Limb kThird = ~Limb{0} / 3 + 1, kTwoThirds = ~Limb{0} / 3 * 2 + 1;
+            for (std::size_t i = 0; i < n; ++i) {
+                const Limb under = v[i] < borrow ? 1 : 0;
+                const Limb q = (v[i] - borrow) * kInverse3;
+                v[i] = q;
+                borrow = (q >= kThird ? 1 : 0) + (q >= kTwoThirds ? 1 : 0) + under;
+            }
+        } else {
+            for (std::size_t i = 0; i < n; ++i) {
+                const Limb under = v[i] < borrow ? 1 : 0;
+                const Limb q = (v[i] - borrow) * kInverse5;
+                v[i] = q;
+                borrow = highHalf(productOf(q, d)) + under;
+            }
+        }
+        ZIF_ASSERT(borrow == 0);
+    }
+
+    // Inverses modulo the radix: 3 * kInverse3 = 5 * kInverse5 = 1.
+    static constexpr Limb kInverse3 = ~Limb{0} / 3 * 2 + 1;
+    static constexpr Limb kInverse5 = ~Limb{0} / 5 * 4 + 1;
+    static_assert(static_cast<Limb>(3 * kInverse3) == 1 && static_cast<Limb>(5 * kInverse5) == 1);
+};
+
+// Limbs of a power of a base that fits a limb (10^19 exceeds 2^63, so a + b can wrap: compare
+// before adding).
+struct PowerOps {
+    static constexpr std::size_t kKaratsubaThreshold = kKaratsubaThresholdPower;
+
+    Limb base;
+    const Divisor* divisor;
+
+    // Whether limbs are below 2^(kLimbBits - 2), as 10^9 in 32-bit limbs: then sixteen limb
+    // products sum to a double limb without overflow, and a column needs no third limb until
+    // sixteen are summed.
+    bool narrow() const { return base - 1 < Limb{1} << (kLimbBits - 2); }
+
+    // Branch-free: carries of random limbs are unpredictable, and a mispredicted branch per limb
+    // costs more than the addition.
+    Limb add(Limb a, Limb b, Limb& carry) const {
+        const Limb s = a + carry;  // <= base, no wrap
+        const Limb c = s >= base - b ? 1 : 0;
+        carry = c;
+        return s + b - (base & (Limb{0} - c));
+    }
+    Limb subtract(Limb a, Limb b, Limb& borrow) const {
+        const Limb s = b + borrow;  // <= base
+        const Limb c = a < s ? 1 : 0;
+        borrow = c;
+        return a - s + (base & (Limb{0} - c));
+    }
+    // The column sum is below (products + 1) * base^2, so its top limb is below base and two
+    // divisions of a double limb by the base split it.
+    Limb reduce(Column& column) const {
+        Limb r1, r0;
+        const Limb q1 = divisor->divide(column.top, column.l1(), r1);
+        const Limb q0 = divisor->divide(r1, column.l0(), r0);
+        column.set(q0, q1);
+        return r0;
+    }
+    Limb multiplyAdd(Limb a, Limb factor, Limb& carry) const {
+        const DoubleLimb p = productOf(a, factor) + carry;
+        Limb digit;
+        carry = divisor->divide(highHalf(p), lowHalf(p), digit);
+        return digit;
+    }
+};
+
+// r[0, n) = x + y + carry; returns the carry out.
+template <class Ops>
+Limb addN(const Ops& ops, Limb* r, const Limb* x, const Limb* y, std::size_t n, Limb carry) {
+    for (std::size_t i = 0; i < n; ++i) r[i] = ops.add(x[i], y[i], carry);
+    return carry;
+}
+
+// r[0, n) = x - y - borrow; returns the borrow out.
+template <class Ops>
+Limb subtractN(const Ops& ops, Limb* r, const Limb* x, const Limb* y, std::size_t n, Limb borrow) {
+    for (std::size_t i = 0; i < n; ++i) r[i] = ops.subtract(x[i], y[i], borrow);
+    return borrow;
+}
+
+#ifdef ZIF_HAVE_ADDCARRY
+// For binary limbs the carry intrinsics keep the carry in the flags: one adc per limb, where
+// the double-limb sums of BinaryOps round-trip it through a register.
+#if defined(__x86_64__) && !defined(ZIF_PORTABLE_ARITHMETIC)
+using CarryWord = unsigned long long;
+inline unsigned char addCarry(unsigned char c, Limb a, Limb b, CarryWord* s) {
+    return _addcarry_u64(c, a, b, s);
+}
+inline unsigned char subtractBorrow(unsigned char c, Limb a, Limb b, CarryWord* d) {
+    return _subborrow_u64(c, a, b, d);
+}
+#else
+using CarryWord = unsigned int;
+inline unsigned char addCarry(unsigned char c, Limb a, Limb b, CarryWord* s) {
+    return _addcarry_u32(c, a, b, s);
+}
+inline unsigned char subtractBorrow(unsigned char c, Limb a, Limb b, CarryWord* d) {
+    return _subborrow_u32(c, a, b, d);
+}
+#endif
+static_assert(sizeof(CarryWord) == sizeof(Limb));
+
+template <class Step>
+Limb carryChain(Limb* r, const Limb* x, const Limb* y, std::size_t n, Limb carry, Step step) {
+    auto c = static_cast<unsigned char>(carry);
+    auto* out = reinterpret_cast<CarryWord*>(r);
+    std::size_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+        c = step(c, x[i], y[i], out + i);
+        c = step(c, x[i + 1], y[i + 1], out + i + 1);
+        c = step(c, x[i + 2], y[i + 2], out + i + 2);
+        c = step(c, x[i + 3], y[i + 3], out + i + 3);
+    }
+    for (; i < n; ++i) c = step(c, x[i], y[i], out + i);
+    return c;
+}
+
+inline Limb addN(const BinaryOps&, Limb* r, const Limb* x, const Limb* y, std::size_t n, Limb carry) {
+    return carryChain(r, x, y, n, carry, [](unsigned char c, Limb a, Limb b, CarryWord* s) {
+        return addCarry(c, a, b, s);
+    });
+}
+
+inline Limb subtractN(const BinaryOps&, Limb* r, const Limb* x, const Limb* y, std::size_t n,
+               Limb borrow) {
+    return carryChain(r, x, y, n, borrow, [](unsigned char c, Limb a, Limb b, CarryWord* d) {
+        return subtractBorrow(c, a, b, d);
+    });
+}
+#endif
+
+template <class Ops>
+Limb addInto(const Ops& ops, Limb* r, std::size_t rn, const Limb* x, std::size_t xn) {
+    Limb carry = addN(ops, r, r, x, xn, 0);
+    for (std::size_t i = xn; carry != 0 && i < rn; ++i) r[i] = ops.add(r[i], 0, carry);
+    return carry;
+}
+
+template <class Ops>
+Limb subtractFrom(const Ops& ops, Limb* r, std::size_t rn, const Limb* x, std::size_t xn) {
+    Limb borrow = subtractN(ops, r, r, x, xn, 0);
+    for (std::size_t i = xn; borrow != 0 && i < rn; ++i) r[i] = ops.subtract(r[i], 0, borrow);
+    return borrow;
+}
+
+// r = x + y with xn >= yn; r has xn + 1 limbs.
+template <class Ops>
+void addTo(const Ops& ops, Limb* r, const Limb* x, std::size_t xn, const Limb* y, std::size_t yn) {
+    Limb carry = addN(ops, r, x, y, yn, 0);
+    for (std::size_t i = yn; i < xn; ++i) r[i] = ops.add(x[i], 0, carry);
+    r[xn] = carry;
+}
+
+// Adds x[i] * y[i * kYStep] for i < n to column. kSideBySide: two column sums side by side
+// where registers allow (64-bit targets), for the long columns of a power radix, whose
+// reduction each column must wait for: the second sum, joined last, lets the previous column's
+// reduction overlap this column's products. A 32-bit target has registers for one sum only: the
+// second would live in memory, each carry a load and a store.
+template <std::ptrdiff_t kYStep, bool kSideBySide, class Ops>
+[[gnu::always_inline]] inline void addProducts(const Ops& ops, Column& column, const Limb* x,
+                                               const Limb* y, std::size_t n) {
+    if constexpr (kLimbBits == 64 && kSideBySide) {
+        Column second;
+        std::size_t i = 0;
+        for (; i + 2 <= n; i += 2) {
+            column.add(x[i], y[static_cast<std::ptrdiff_t>(i) * kYStep]);
+            second.add(x[i + 1], y[static_cast<std::ptrdiff_t>(i + 1) * kYStep]);
+        }
+        if (i < n) column.add(x[i], y[static_cast<std::ptrdiff_t>(i) * kYStep]);
+        column.merge(second);
+    } else {
+        const Limb* const end = x + n;
+        if (kLimbBits == 32 && ops.narrow()) {
+            // A multiply and two adds a product, in registers a 32-bit target has.
+            constexpr std::ptrdiff_t kBlock = 16;
+            for (; end - x >= kBlock; x += kBlock, y += kBlock * kYStep) {
+                DoubleLimb sum = 0;
+                for (std::ptrdiff_t j = 0; j < kBlock; ++j) sum += productOf(x[j], y[j * kYStep]);
+                column.add(sum);
+            }
+            DoubleLimb sum = 0;
+            for (; end - x >= 4; x += 4, y += 4 * kYStep) {
+                sum += productOf(x[0], y[0]);
+                sum += productOf(x[1], y[kYStep]);
+                sum += productOf(x[2], y[2 * kYStep]);
+                sum += productOf(x[3], y[3 * kYStep]);
+            }
+            for (; x != end; ++x, y += kYStep) sum += productOf(*x, *y);
+            column.add(sum);
+            return;
+        }
+        // Four products per round: the loop's own count and branch are a third of a product's
+        // instructions.
+        for (; end - x >= 4; x += 4, y += 4 * kYStep) {
+            column.add(x[0], y[0]);
+            column.add(x[1], y[kYStep]);
+            column.add(x[2], y[2 * kYStep]);
+            column.add(x[3], y[3 * kYStep]);
+        }
+        for (; x != end; ++x, y += kYStep) column.add(*x, *y);
+    }
+}
+
+// r[0, xn) = |x - y| for y of yn <= xn limbs; returns whether x < y.
+template <class Ops>
+bool differenceOf(const Ops& ops, Limb* r, const Limb* x, std::size_t xn, const Limb* y,
+                  std::size_t yn) {
+    std::size_t top = xn;
+    while (top > yn && x[top - 1] == 0) r[--top] = 0;
+    if (top == yn) {
+        while (top > 0 && x[top - 1] == y[top - 1]) r[--top] = 0;
+        if (top > 0 && x[top - 1] < y[top - 1]) {
+            subtractN(ops, r, y, x, top, 0);
+            return true;
+        }
+        subtractN(ops, r, x, y, top, 0);
+        return false;
+    }
+    Limb borrow = subtractN(ops, r, x, y, yn, 0);
+    for (std::size_t i = yn; i < top; ++i) r[i] = ops.subtract(x[i], 0, borrow);
+    return false;
+}
+
+// Products in a power radix whose columns are reduced once, when the whole product is done,
+// instead of at the end of every schoolbook product below Karatsuba: the reduction costs two
+// radix divisions a column, about a fifth of a schoolbook product's time. A column is the sum
+// of its limb products, kept as a signed three-limb number (two's complement) at c + 3 k; the
+// columns of Karatsuba's middle term, taken from products of carried sums, can be negative. The
+// product is the columns' value, sum of c_k radix^k.
+namespace columns {
+
+inline constexpr std::size_t kWidth = 3;  // limbs a column
+
+// Limbs of scratch that multiply() needs when the larger operand has n limbs.
+std::size_t scratch(std::size_t n);
+
+// c[0, na + nb - 1) = the columns of a * b, limbs below the radix; scratch holds scratch(max(na,
+// nb)) limbs.
+void multiply(const PowerOps& ops, Limb* c, const Limb* a, std::size_t na, const Limb* b,
+              std::size_t nb, Limb* scratch);
+
+// r[0, n) = the value of the columns c[0, count), which must be below radix^n.
+void normalize(const PowerOps& ops, Limb* r, std::size_t n, const Limb* c, std::size_t count);
+
+}  // namespace columns
+
+}  // namespace zif::detail
