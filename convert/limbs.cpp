@@ -124,8 +124,10 @@ void addOrSubtract(const BinaryOps& ops, bool add, Limb* r, const Limb* x, const
 // Toom-3 with a = a0 + a1 x + a2 x^2 (x = B^k), b likewise, and c = a b = c0 + ... + c4 x^4,
 // evaluated at 0, 1, -1, 2 and infinity, the value at -1 carried as a magnitude with a sign, and
 // interpolated by Bodrato's sequence (seven additive steps, one exact division by 3 and two by
-// 2). Binary limbs only: in a power radix the evaluations and exact divisions cost a radix
-// division per limb, more than the products it saves. a2 and b2 must be non-empty (nb > 2k).
+// 2). Binary limbs only: in a power radix the exact divisions cost a radix division per limb.
+// Done over unreduced columns instead (six times each coefficient, one division by 6 of the
+// reduced product), the interpolation over three-limb columns and the longer reduction take what
+// the products save, even at a thousand limbs. a2 and b2 must be non-empty (nb > 2k).
 void toom3(const BinaryOps& ops, Limb* r, const Limb* a, std::size_t na, const Limb* b,
            std::size_t nb, Limb* scratch) {
     const std::size_t k = (na + 2) / 3;
