@@ -15,6 +15,12 @@
 #define ZIF_HAVE_ADDCARRY 1
 #endif
 
+// A 32-bit x86 target cannot count on SSE2 (Windows' baseline is the Pentium Pro), but nearly
+// every processor it runs on has it: the column sums check for it at run time.
+#if defined(__i386__) && !defined(ZIF_PORTABLE_ARITHMETIC)
+#define ZIF_HAVE_VECTOR_PRODUCTS 1
+#endif
+
 namespace zif::detail {
 
 // A column sum of limb products: up to three limbs. Products are summed unreduced and split
@@ -245,6 +251,20 @@ void addTo(const Ops& ops, Limb* r, const Limb* x, std::size_t xn, const Limb* y
     r[xn] = carry;
 }
 
+#ifdef ZIF_HAVE_VECTOR_PRODUCTS
+// Whether the column sums use SSE2: where the processor has it, unless turned off (tests check
+// the portable sums that way).
+bool vectorProducts();
+void setVectorProducts(bool on);
+// Adds x[i] * y[i * kYStep] for i < n to column by SSE2, for limbs below 2^30 (a power radix's).
+// Binary limbs stay with the scalar sums: their products take all 64 bits, and splitting them
+// into halves to sum costs more than the scalar loop's add-with-carry.
+template <std::ptrdiff_t kYStep>
+void addProductsVector(Column& column, const Limb* x, const Limb* y, std::size_t n);
+// Shorter columns stay with the scalar sums: the call and the lanes' final sum cost more.
+inline constexpr std::size_t kVectorProductsMin = 8;
+#endif
+
 // Adds x[i] * y[i * kYStep] for i < n to column. kSideBySide: two column sums side by side
 // where registers allow (64-bit targets), for the long columns of a power radix, whose
 // reduction each column must wait for: the second sum, joined last, lets the previous column's
@@ -253,6 +273,12 @@ void addTo(const Ops& ops, Limb* r, const Limb* x, std::size_t xn, const Limb* y
 template <std::ptrdiff_t kYStep, bool kSideBySide, class Ops>
 [[gnu::always_inline]] inline void addProducts(const Ops& ops, Column& column, const Limb* x,
                                                const Limb* y, std::size_t n) {
+#ifdef ZIF_HAVE_VECTOR_PRODUCTS
+    if (ops.narrow() && n >= kVectorProductsMin && vectorProducts()) {
+        addProductsVector<kYStep>(column, x, y, n);
+        return;
+    }
+#endif
     if constexpr (kLimbBits == 64 && kSideBySide) {
         Column second;
         std::size_t i = 0;

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "convert/limb_ops.h"
+
 namespace zif::detail {
 namespace {
 
@@ -113,6 +115,35 @@ TEST(Multiply, ToomAgreesWithSchoolbook) {
         }
     }
 }
+
+#ifdef ZIF_HAVE_VECTOR_PRODUCTS
+// A 32-bit x86 build sums a power radix's columns with SSE2 where the processor has it, so the
+// other tests reach the portable sums only in short columns: both must give the same products,
+// down to the longest columns of all-maximum limbs.
+TEST(Multiply, PortableColumnSumsAgreeWithVectorOnes) {
+    if (!vectorProducts()) GTEST_SKIP() << "the processor has no SSE2";
+    struct Portable {
+        Portable() { setVectorProducts(false); }
+        ~Portable() { setVectorProducts(true); }
+    };
+    std::mt19937_64 rng(11);
+    for (const RadixCase& c : radixCases()) {
+        if (c.radix.isBinary()) continue;
+        const std::size_t t = karatsubaThreshold(c.radix);
+        for (auto [na, nb] : std::vector<std::pair<std::size_t, std::size_t>>{
+                 {7, 7}, {8, 8}, {37, 35}, {t - 1, t - 2}, {t + 1, t}, {3 * t, 3 * t - 1}}) {
+            for (bool allMax : {false, true}) {
+                const Limbs a = allMax ? Limbs(na, c.top) : randomLimbs(rng, na, c.top);
+                const Limbs b = allMax ? Limbs(nb, c.top) : randomLimbs(rng, nb, c.top);
+                const Limbs vector = karatsuba(c.radix, a, b);
+                const Portable portable;
+                EXPECT_EQ(karatsuba(c.radix, a, b), vector)
+                    << c.name << " " << na << "x" << nb << (allMax ? " all max" : "");
+            }
+        }
+    }
+}
+#endif
 
 // (B^n - 1)^2 = B^2n - 2 B^n + 1: limbs 1, 0..., B - 2, B - 1...
 TEST(Multiply, SquareOfAllMaxLimbsHasKnownLimbs) {

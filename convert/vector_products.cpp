@@ -1,0 +1,82 @@
+#include "convert/limb_ops.h"
+
+#ifdef ZIF_HAVE_VECTOR_PRODUCTS
+
+#include <emmintrin.h>
+
+#include <algorithm>
+#include <cstdint>
+
+namespace zif::detail {
+
+namespace {
+
+bool hasSse2() {
+    __builtin_cpu_init();  // static initializers may run before libgcc's own
+    return __builtin_cpu_supports("sse2") != 0;
+}
+
+bool vectorProductsOn = hasSse2();
+
+// Four limb products a round, two to an SSE2 multiply (the even and the odd lanes), summed whole
+// in 64-bit lanes: limbs below 2^30 make products below 2^60, so a lane takes sixteen before its
+// halves are split off into sums of their own.
+template <std::ptrdiff_t kYStep>
+[[gnu::target("sse2")]] void addProductsSse2(Column& column, const Limb* x, const Limb* y,
+                                             std::size_t n) {
+    const __m128i lowHalves = _mm_set_epi32(0, -1, 0, -1);
+    __m128i lows = _mm_setzero_si128(), highs = _mm_setzero_si128();
+    std::size_t i = 0;
+    const std::size_t rounds = n & ~std::size_t{3};
+    while (i < rounds) {
+        const std::size_t end = std::min(rounds, i + 32);
+        __m128i sums = _mm_setzero_si128();
+        for (; i < end; i += 4) {
+            const __m128i xs = _mm_loadu_si128(reinterpret_cast<const __m128i*>(x + i));
+            __m128i ys;
+            if constexpr (kYStep == 1) {
+                ys = _mm_loadu_si128(reinterpret_cast<const __m128i*>(y + i));
+            } else {
+                const auto* at = y - static_cast<std::ptrdiff_t>(i) - 3;
+                ys = _mm_shuffle_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at)),
+                                       _MM_SHUFFLE(0, 1, 2, 3));
+            }
+            const __m128i even = _mm_mul_epu32(xs, ys);
+            const __m128i odd = _mm_mul_epu32(_mm_srli_epi64(xs, 32), _mm_srli_epi64(ys, 32));
+            sums = _mm_add_epi64(sums, _mm_add_epi64(even, odd));
+        }
+        lows = _mm_add_epi64(lows, _mm_and_si128(sums, lowHalves));
+        highs = _mm_add_epi64(highs, _mm_srli_epi64(sums, 32));
+    }
+    alignas(16) std::uint64_t low[2], high[2];
+    _mm_store_si128(reinterpret_cast<__m128i*>(low), lows);
+    _mm_store_si128(reinterpret_cast<__m128i*>(high), highs);
+    std::uint64_t lowSum = low[0] + low[1], highSum = high[0] + high[1];
+    for (; i < n; ++i) {
+        const DoubleLimb product = productOf(x[i], y[static_cast<std::ptrdiff_t>(i) * kYStep]);
+        lowSum += lowHalf(product);
+        highSum += highHalf(product);
+    }
+    // The sum is lowSum + highSum 2^32, each below n 2^32.
+    column.add(lowSum);
+    column.add(highSum << 32);
+    column.top += static_cast<Limb>(highSum >> 32);
+}
+
+}  // namespace
+
+bool vectorProducts() { return vectorProductsOn; }
+
+void setVectorProducts(bool on) { vectorProductsOn = on && hasSse2(); }
+
+template <std::ptrdiff_t kYStep>
+void addProductsVector(Column& column, const Limb* x, const Limb* y, std::size_t n) {
+    addProductsSse2<kYStep>(column, x, y, n);
+}
+
+template void addProductsVector<1>(Column&, const Limb*, const Limb*, std::size_t);
+template void addProductsVector<-1>(Column&, const Limb*, const Limb*, std::size_t);
+
+}  // namespace zif::detail
+
+#endif
