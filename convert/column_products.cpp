@@ -95,6 +95,13 @@ void addOuterProducts(Limb* c, std::size_t n, const Limb* x, const Limb* y, std:
 // The columns of a * b by the schoolbook method, na + nb - 1 of them.
 void schoolbook(const PowerOps& ops, Limb* c, const Limb* a, std::size_t na, const Limb* b,
                 std::size_t nb) {
+#ifdef ZIF_HAVE_VECTOR_PRODUCTS
+    static_assert(kWidth == 3);
+    if (ops.narrow() && vectorProducts()) {
+        columnsVector(c, a, na, b, nb);
+        return;
+    }
+#endif
     for (std::size_t k = 0; k + 1 < na + nb; ++k) {
         const std::size_t first = k >= nb ? k - nb + 1 : 0;
         const std::size_t last = std::min(k, na - 1);

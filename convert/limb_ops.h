@@ -256,13 +256,16 @@ void addTo(const Ops& ops, Limb* r, const Limb* x, std::size_t xn, const Limb* y
 // the portable sums that way).
 bool vectorProducts();
 void setVectorProducts(bool on);
-// Adds x[i] * y[i * kYStep] for i < n to column by SSE2, for limbs below 2^30 (a power radix's).
-// Binary limbs stay with the scalar sums: their products take all 64 bits, and splitting them
-// into halves to sum costs more than the scalar loop's add-with-carry.
-template <std::ptrdiff_t kYStep>
-void addProductsVector(Column& column, const Limb* x, const Limb* y, std::size_t n);
-// Shorter columns stay with the scalar sums: the call and the lanes' final sum cost more.
-inline constexpr std::size_t kVectorProductsMin = 8;
+// The product-scanning loops of a power radix by SSE2, for limbs below 2^30: r[0, na + nb) =
+// a * b reduced; r[0, n) = the rows joined as combineRows() joins them; c[3 k, 3 k + 3) =
+// column k of a * b for k < na + nb - 1.
+[[gnu::target("sse2")]] void schoolbookVector(const PowerOps& ops, Limb* r, const Limb* a,
+                                              std::size_t na, const Limb* b, std::size_t nb);
+[[gnu::target("sse2")]] void combineRowsVector(const PowerOps& ops, Limb* r, const Limb* factors,
+                                               std::size_t n, const Limb* powers,
+                                               std::size_t stride);
+[[gnu::target("sse2")]] void columnsVector(Limb* c, const Limb* a, std::size_t na, const Limb* b,
+                                           std::size_t nb);
 #endif
 
 // Adds x[i] * y[i * kYStep] for i < n to column. kSideBySide: two column sums side by side
@@ -273,12 +276,6 @@ inline constexpr std::size_t kVectorProductsMin = 8;
 template <std::ptrdiff_t kYStep, bool kSideBySide, class Ops>
 [[gnu::always_inline]] inline void addProducts(const Ops& ops, Column& column, const Limb* x,
                                                const Limb* y, std::size_t n) {
-#ifdef ZIF_HAVE_VECTOR_PRODUCTS
-    if (ops.narrow() && n >= kVectorProductsMin && vectorProducts()) {
-        addProductsVector<kYStep>(column, x, y, n);
-        return;
-    }
-#endif
     if constexpr (kLimbBits == 64 && kSideBySide) {
         Column second;
         std::size_t i = 0;

@@ -17,6 +17,14 @@ namespace {
 template <class Ops>
 void schoolbook(const Ops& ops, Limb* r, const Limb* a, std::size_t na, const Limb* b,
                 std::size_t nb) {
+#ifdef ZIF_HAVE_VECTOR_PRODUCTS
+    if constexpr (std::is_same_v<Ops, PowerOps>) {
+        if (ops.narrow() && vectorProducts()) {
+            schoolbookVector(ops, r, a, na, b, nb);
+            return;
+        }
+    }
+#endif
     Column carry;
     const std::size_t columns = na + nb - 1;
     for (std::size_t k = 0; k < columns; ++k) {
@@ -479,6 +487,14 @@ Limb multiplyAddSmall(const Radix& radix, Limb* v, std::size_t n, Limb factor, L
 void combineRows(const Radix& radix, Limb* r, const Limb* factors, std::size_t n,
                  const Limb* powers, std::size_t stride) {
     withOps(radix, [&](const auto& ops) {
+#ifdef ZIF_HAVE_VECTOR_PRODUCTS
+        if constexpr (std::is_same_v<std::decay_t<decltype(ops)>, PowerOps>) {
+            if (ops.narrow() && vectorProducts()) {
+                combineRowsVector(ops, r, factors, n, powers, stride);
+                return;
+            }
+        }
+#endif
         Column carry;
         for (std::size_t k = 0; k < n; ++k) {
             Column column;

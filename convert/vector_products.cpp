@@ -22,8 +22,10 @@ bool vectorProductsOn = hasSse2();
 // in 64-bit lanes: limbs below 2^30 make products below 2^60, so a lane takes sixteen before its
 // halves are split off into sums of their own.
 template <std::ptrdiff_t kYStep>
-[[gnu::target("sse2")]] void addProductsSse2(Column& column, const Limb* x, const Limb* y,
-                                             std::size_t n) {
+[[gnu::target("sse2"), gnu::always_inline]] inline void addProductsSse2(Column& column,
+                                                                        const Limb* x,
+                                                                        const Limb* y,
+                                                                        std::size_t n) {
     const __m128i lowHalves = _mm_set_epi32(0, -1, 0, -1);
     __m128i lows = _mm_setzero_si128(), highs = _mm_setzero_si128();
     std::size_t i = 0;
@@ -69,13 +71,46 @@ bool vectorProducts() { return vectorProductsOn; }
 
 void setVectorProducts(bool on) { vectorProductsOn = on && hasSse2(); }
 
-template <std::ptrdiff_t kYStep>
-void addProductsVector(Column& column, const Limb* x, const Limb* y, std::size_t n) {
-    addProductsSse2<kYStep>(column, x, y, n);
+[[gnu::target("sse2")]] void schoolbookVector(const PowerOps& ops, Limb* r, const Limb* a,
+                                              std::size_t na, const Limb* b, std::size_t nb) {
+    Column carry;
+    const std::size_t columns = na + nb - 1;
+    for (std::size_t k = 0; k < columns; ++k) {
+        const std::size_t first = k >= nb ? k - nb + 1 : 0;
+        Column column;
+        addProductsSse2<-1>(column, a + first, b + (k - first), std::min(k, na - 1) + 1 - first);
+        column.merge(carry);
+        r[k] = ops.reduce(column);
+        carry = column;
+    }
+    r[columns] = carry.l0();
 }
 
-template void addProductsVector<1>(Column&, const Limb*, const Limb*, std::size_t);
-template void addProductsVector<-1>(Column&, const Limb*, const Limb*, std::size_t);
+[[gnu::target("sse2")]] void combineRowsVector(const PowerOps& ops, Limb* r, const Limb* factors,
+                                               std::size_t n, const Limb* powers,
+                                               std::size_t stride) {
+    Column carry;
+    for (std::size_t k = 0; k < n; ++k) {
+        Column column;
+        addProductsSse2<1>(column, factors + k, powers + k * stride + k, n - k);
+        column.merge(carry);
+        r[k] = ops.reduce(column);
+        carry = column;
+    }
+}
+
+[[gnu::target("sse2")]] void columnsVector(Limb* c, const Limb* a, std::size_t na, const Limb* b,
+                                           std::size_t nb) {
+    for (std::size_t k = 0; k + 1 < na + nb; ++k) {
+        const std::size_t first = k >= nb ? k - nb + 1 : 0;
+        const std::size_t last = std::min(k, na - 1);
+        Column column;
+        addProductsSse2<-1>(column, a + first, b + (k - first), last + 1 - first);
+        c[3 * k] = column.l0();
+        c[3 * k + 1] = column.l1();
+        c[3 * k + 2] = column.top;
+    }
+}
 
 }  // namespace zif::detail
 
