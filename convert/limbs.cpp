@@ -19,7 +19,7 @@ void schoolbook(const Ops& ops, Limb* r, const Limb* a, std::size_t na, const Li
                 std::size_t nb) {
 #ifdef ZIF_HAVE_VECTOR_PRODUCTS
     if constexpr (std::is_same_v<Ops, PowerOps>) {
-        if (ops.narrow() && vectorProducts()) {
+        if (ops.narrow() && std::min(na, nb) >= kVectorColumnsMin && vectorProducts()) {
             schoolbookVector(ops, r, a, na, b, nb);
             return;
         }
@@ -489,7 +489,7 @@ void combineRows(const Radix& radix, Limb* r, const Limb* factors, std::size_t n
     withOps(radix, [&](const auto& ops) {
 #ifdef ZIF_HAVE_VECTOR_PRODUCTS
         if constexpr (std::is_same_v<std::decay_t<decltype(ops)>, PowerOps>) {
-            if (ops.narrow() && vectorProducts()) {
+            if (ops.narrow() && n >= kVectorColumnsMin && vectorProducts()) {
                 combineRowsVector(ops, r, factors, n, powers, stride);
                 return;
             }
