@@ -215,14 +215,15 @@ Limb carryChain(Limb* r, const Limb* x, const Limb* y, std::size_t n, Limb carry
     return c;
 }
 
-inline Limb addN(const BinaryOps&, Limb* r, const Limb* x, const Limb* y, std::size_t n, Limb carry) {
+inline Limb addN(const BinaryOps&, Limb* r, const Limb* x, const Limb* y, std::size_t n,
+                 Limb carry) {
     return carryChain(r, x, y, n, carry, [](unsigned char c, Limb a, Limb b, CarryWord* s) {
         return addCarry(c, a, b, s);
     });
 }
 
 inline Limb subtractN(const BinaryOps&, Limb* r, const Limb* x, const Limb* y, std::size_t n,
-               Limb borrow) {
+                      Limb borrow) {
     return carryChain(r, x, y, n, borrow, [](unsigned char c, Limb a, Limb b, CarryWord* d) {
         return subtractBorrow(c, a, b, d);
     });

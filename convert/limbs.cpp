@@ -193,7 +193,6 @@ void toom3(const BinaryOps& ops, Limb* r, const Limb* a, std::size_t na, const L
     addMiddleCoefficients(ops, r, na + nb, k, middle, 3, m);
 }
 
-
 // Toom-32 for operands of about 3:2, as the powers of ten in binary limbs make them (their low
 // zero limbs left out): a = a0 + a1 x + a2 x^2, b = b0 + b1 x (x = B^k), and the product
 // c0 + c1 x + c2 x^2 + c3 x^3 from its values at 0, 1, -1 (a magnitude and a sign) and infinity.

@@ -67,9 +67,13 @@ template <std::ptrdiff_t kYStep>
 
 }  // namespace
 
-bool vectorProducts() { return vectorProductsOn; }
+bool vectorProducts() {
+    return vectorProductsOn;
+}
 
-void setVectorProducts(bool on) { vectorProductsOn = on && hasSse2(); }
+void setVectorProducts(bool on) {
+    vectorProductsOn = on && hasSse2();
+}
 
 [[gnu::target("sse2")]] void schoolbookVector(const PowerOps& ops, Limb* r, const Limb* a,
                                               std::size_t na, const Limb* b, std::size_t nb) {

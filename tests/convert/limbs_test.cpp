@@ -131,8 +131,12 @@ TEST(Multiply, PortableColumnSumsAgreeWithVectorOnes) {
         if (c.radix.isBinary()) continue;
         const std::size_t t = karatsubaThreshold(c.radix);
         for (auto [na, nb] : std::vector<std::pair<std::size_t, std::size_t>>{
-                 {kVectorColumnsMin - 1, 40}, {kVectorColumnsMin, kVectorColumnsMin}, {37, 35},
-                 {t - 1, t - 2}, {t + 1, t}, {3 * t, 3 * t - 1}}) {
+                 {kVectorColumnsMin - 1, 40},
+                 {kVectorColumnsMin, kVectorColumnsMin},
+                 {37, 35},
+                 {t - 1, t - 2},
+                 {t + 1, t},
+                 {3 * t, 3 * t - 1}}) {
             for (bool allMax : {false, true}) {
                 const Limbs a = allMax ? Limbs(na, c.top) : randomLimbs(rng, na, c.top);
                 const Limbs b = allMax ? Limbs(nb, c.top) : randomLimbs(rng, nb, c.top);
