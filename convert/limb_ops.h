@@ -257,12 +257,12 @@ void addTo(const Ops& ops, Limb* r, const Limb* x, std::size_t xn, const Limb* y
 // the portable sums that way).
 bool vectorProducts();
 void setVectorProducts(bool on);
-// The product-scanning loops of a power radix by SSE2, for limbs below 2^30: r[0, na + nb) =
-// a * b reduced; r[0, n) = the rows joined as combineRows() joins them; c[3 k, 3 k + 3) =
-// column k of a * b for k < na + nb - 1.
 // Below this many products in the longest column the scalar sums are quicker: the lanes' setup
 // and final sum cost more than they save.
 inline constexpr std::size_t kVectorColumnsMin = 24;
+// The product-scanning loops of a power radix by SSE2, for limbs below 2^30: r[0, na + nb) =
+// a * b reduced; r[0, n) = the rows joined as combineRows() joins them; c[3 k, 3 k + 3) =
+// column k of a * b for k < na + nb - 1.
 [[gnu::target("sse2")]] void schoolbookVector(const PowerOps& ops, Limb* r, const Limb* a,
                                               std::size_t na, const Limb* b, std::size_t nb);
 [[gnu::target("sse2")]] void combineRowsVector(const PowerOps& ops, Limb* r, const Limb* factors,

@@ -101,6 +101,7 @@ void setVectorProducts(bool on) {
         r[k] = ops.reduce(column);
         carry = column;
     }
+    ZIF_ASSERT(carry.l0() == 0 && carry.l1() == 0);
 }
 
 [[gnu::target("sse2")]] void columnsVector(Limb* c, const Limb* a, std::size_t na, const Limb* b,
