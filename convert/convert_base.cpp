@@ -94,10 +94,12 @@ struct Plan {
 // columns of a product at every level, so its leaves are long, although they cost the square of
 // their length. Binary limbs gain less (only that the columns' products do not wait on a carry,
 // as a chain of multiply-adds does), so their leaves are shorter. A 32-bit limb holds half the
-// digits, and its column sums are SSE2's, so its leaves take more chunks (their powers, the
-// square of the count in limbs, take 1 MiB). Tuned with bench/convert.
+// digits, so its leaves take more chunks. Longer leaves would join long numerals faster with
+// SSE2's column sums, but their powers (the square of the count in limbs, each row a radix
+// division per limb) are built on the first long conversion, which a keystroke waits for.
+// Tuned with bench/convert.
 constexpr std::size_t kLeafChunksBinary = 16;
-constexpr std::size_t kLeafChunksPower = detail::kLimbBits == 64 ? 128 : 512;
+constexpr std::size_t kLeafChunksPower = detail::kLimbBits == 64 ? 128 : 256;
 
 // Bits a digit of `from` holds where its numerals are cut into chunks of bits for the radix of
 // `to`, else 0: where whole digits leave bits of the radix unused, and limbs are 64 bits. In
