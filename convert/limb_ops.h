@@ -312,13 +312,33 @@ template <std::ptrdiff_t kYStep, bool kSideBySide, class Ops>
         }
         // Four products per round: the loop's own count and branch are a third of a product's
         // instructions.
-        for (; end - x >= 4; x += 4, y += 4 * kYStep) {
+        const auto addFour = [&] {
             column.add(x[0], y[0]);
             column.add(x[1], y[kYStep]);
             column.add(x[2], y[2 * kYStep]);
             column.add(x[3], y[3 * kYStep]);
+            x += 4;
+            y += 4 * kYStep;
+        };
+        if constexpr (kYStep < 0) {
+            // A product's column takes its odd products first, so that it has one loop to leave.
+            if (n % 2 != 0) {
+                column.add(x[0], y[0]);
+                x += 1;
+                y += kYStep;
+            }
+            if (n % 4 >= 2) {
+                column.add(x[0], y[0]);
+                column.add(x[1], y[kYStep]);
+                x += 2;
+                y += 2 * kYStep;
+            }
+            while (x != end) addFour();
+        } else {
+            // Joined rows take them last, which measured faster there.
+            while (end - x >= 4) addFour();
+            for (; x != end; ++x, y += kYStep) column.add(*x, *y);
         }
-        for (; x != end; ++x, y += kYStep) column.add(*x, *y);
     }
 }
 
