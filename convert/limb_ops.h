@@ -253,6 +253,11 @@ void addTo(const Ops& ops, Limb* r, const Limb* x, std::size_t xn, const Limb* y
 }
 
 #ifdef ZIF_HAVE_VECTOR_PRODUCTS
+// The SSE2 entry points are compiled for SSE2 and realign the stack to the 16 bytes that SSE2's
+// aligned loads and stores need: a 32-bit caller promises 4 (Windows calls a window procedure, and
+// with it a key release's conversion, on such a stack).
+#define ZIF_SSE2_ENTRY gnu::target("sse2"), gnu::force_align_arg_pointer
+
 // Whether the column sums use SSE2: where the processor has it, unless turned off (tests check
 // the portable sums that way).
 bool vectorProducts();
@@ -263,13 +268,18 @@ inline constexpr std::size_t kVectorColumnsMin = 24;
 // The product-scanning loops of a power radix by SSE2, for limbs below 2^30: r[0, na + nb) =
 // a * b reduced; r[0, n) = the rows joined as combineRows() joins them; c[3 k, 3 k + 3) =
 // column k of a * b for k < na + nb - 1.
-[[gnu::target("sse2")]] void schoolbookVector(const PowerOps& ops, Limb* r, const Limb* a,
-                                              std::size_t na, const Limb* b, std::size_t nb);
-[[gnu::target("sse2")]] void combineRowsVector(const PowerOps& ops, Limb* r, const Limb* factors,
-                                               std::size_t n, const Limb* powers,
-                                               std::size_t stride);
-[[gnu::target("sse2")]] void columnsVector(Limb* c, const Limb* a, std::size_t na, const Limb* b,
-                                           std::size_t nb);
+[[ZIF_SSE2_ENTRY]] void schoolbookVector(const PowerOps& ops, Limb* r, const Limb* a,
+                                         std::size_t na, const Limb* b, std::size_t nb);
+[[ZIF_SSE2_ENTRY]] void combineRowsVector(const PowerOps& ops, Limb* r, const Limb* factors,
+                                          std::size_t n, const Limb* powers, std::size_t stride);
+[[ZIF_SSE2_ENTRY]] void columnsVector(Limb* c, const Limb* a, std::size_t na, const Limb* b,
+                                      std::size_t nb);
+// The schoolbook product of binary limbs by SSE2, for kVectorBinaryMin <= nb <= na and nb <=
+// kVectorBinaryMax: r[0, na + nb) = a * b.
+inline constexpr std::size_t kVectorBinaryMin = 12;
+inline constexpr std::size_t kVectorBinaryMax = 128;
+[[ZIF_SSE2_ENTRY]] void schoolbookBinaryVector(Limb* r, const Limb* a, std::size_t na,
+                                               const Limb* b, std::size_t nb);
 #endif
 
 // Adds x[i] * y[i * kYStep] for i < n to column. kSideBySide: two column sums side by side

@@ -17,18 +17,23 @@ namespace {
 template <class Ops>
 void schoolbook(const Ops& ops, Limb* r, const Limb* a, std::size_t na, const Limb* b,
                 std::size_t nb) {
-#ifdef ZIF_HAVE_VECTOR_PRODUCTS
-    if constexpr (std::is_same_v<Ops, PowerOps>) {
-        if (ops.narrow() && std::min(na, nb) >= kVectorColumnsMin && vectorProducts()) {
-            schoolbookVector(ops, r, a, na, b, nb);
-            return;
-        }
-    }
-#endif
     if (na < nb) {
         std::swap(a, b);
         std::swap(na, nb);
     }
+#ifdef ZIF_HAVE_VECTOR_PRODUCTS
+    if constexpr (std::is_same_v<Ops, PowerOps>) {
+        if (ops.narrow() && nb >= kVectorColumnsMin && vectorProducts()) {
+            schoolbookVector(ops, r, a, na, b, nb);
+            return;
+        }
+    } else {
+        if (nb >= kVectorBinaryMin && nb <= kVectorBinaryMax && vectorProducts()) {
+            schoolbookBinaryVector(r, a, na, b, nb);
+            return;
+        }
+    }
+#endif
     Column carry;
     std::size_t k = 0;
     // Column k: x[i] * y[-i] for i < n.

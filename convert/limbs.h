@@ -38,7 +38,7 @@ private:
 // without divisions) and reduced once, which costs more per column and pays only for longer
 // products. Tuned with bench/convert for each limb width (32-bit x86 with the SSE2 column sums
 // that nearly every such processor takes).
-inline constexpr std::size_t kKaratsubaThresholdBinary = kLimbBits == 64 ? 32 : 40;
+inline constexpr std::size_t kKaratsubaThresholdBinary = kLimbBits == 64 ? 32 : 56;
 inline constexpr std::size_t kKaratsubaThresholdPower = kLimbBits == 64 ? 80 : 192;
 
 // From this many limbs in the smaller operand on, multiply() uses Toom-3 for binary limbs when

@@ -75,8 +75,8 @@ void setVectorProducts(bool on) {
     vectorProductsOn = on && hasSse2();
 }
 
-[[gnu::target("sse2")]] void schoolbookVector(const PowerOps& ops, Limb* r, const Limb* a,
-                                              std::size_t na, const Limb* b, std::size_t nb) {
+[[ZIF_SSE2_ENTRY]] void schoolbookVector(const PowerOps& ops, Limb* r, const Limb* a,
+                                         std::size_t na, const Limb* b, std::size_t nb) {
     Column carry;
     const std::size_t columns = na + nb - 1;
     for (std::size_t k = 0; k < columns; ++k) {
@@ -90,9 +90,8 @@ void setVectorProducts(bool on) {
     r[columns] = carry.l0();
 }
 
-[[gnu::target("sse2")]] void combineRowsVector(const PowerOps& ops, Limb* r, const Limb* factors,
-                                               std::size_t n, const Limb* powers,
-                                               std::size_t stride) {
+[[ZIF_SSE2_ENTRY]] void combineRowsVector(const PowerOps& ops, Limb* r, const Limb* factors,
+                                          std::size_t n, const Limb* powers, std::size_t stride) {
     Column carry;
     for (std::size_t k = 0; k < n; ++k) {
         Column column;
@@ -104,8 +103,8 @@ void setVectorProducts(bool on) {
     ZIF_ASSERT(carry.l0() == 0 && carry.l1() == 0);
 }
 
-[[gnu::target("sse2")]] void columnsVector(Limb* c, const Limb* a, std::size_t na, const Limb* b,
-                                           std::size_t nb) {
+[[ZIF_SSE2_ENTRY]] void columnsVector(Limb* c, const Limb* a, std::size_t na, const Limb* b,
+                                      std::size_t nb) {
     for (std::size_t k = 0; k + 1 < na + nb; ++k) {
         const std::size_t first = k >= nb ? k - nb + 1 : 0;
         const std::size_t last = std::min(k, na - 1);
@@ -115,6 +114,57 @@ void setVectorProducts(bool on) {
         c[3 * k + 1] = column.l1();
         c[3 * k + 2] = column.top;
     }
+}
+
+// Binary limbs: a limb of b is split into its 16-bit halves, in the even lanes of a vector of its
+// own, so that one SSE2 multiply forms a limb of a times both halves. The products are below 2^48,
+// which 64-bit lanes sum for up to 2^16 products without a carry to watch, and a column joins its
+// two sums once, as low + high 2^16. Returns column k's limb, x[i] times the halves y[-i] for
+// i < n, and adds the rest to carry.
+[[gnu::target("sse2"), gnu::always_inline]] inline Limb columnOfHalves(const Limb* x,
+                                                                       const __m128i* y,
+                                                                       std::size_t n,
+                                                                       std::uint64_t& carry) {
+    const Limb* const end = x + n;
+    __m128i even = _mm_setzero_si128(), odd = _mm_setzero_si128();
+    if (n % 2 != 0) {
+        even = _mm_mul_epu32(_mm_shuffle_epi32(_mm_cvtsi32_si128(static_cast<int>(*x)), 0), *y);
+        ++x;
+        --y;
+    }
+    for (; x != end; x += 2, y -= 2) {
+        const __m128i pair = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(x));
+        even = _mm_add_epi64(even, _mm_mul_epu32(_mm_shuffle_epi32(pair, 0x00), y[0]));
+        odd = _mm_add_epi64(odd, _mm_mul_epu32(_mm_shuffle_epi32(pair, 0x55), y[-1]));
+    }
+    alignas(16) std::uint64_t sums[2];
+    _mm_store_si128(reinterpret_cast<__m128i*>(sums), _mm_add_epi64(even, odd));
+    // Below 2^56 for columns of at most 128 products: the low sum below 2^55, the carry 2^40.
+    const std::uint64_t low = sums[0] + ((sums[1] & 0xFFFF) << 16) + carry;
+    carry = (low >> 32) + (sums[1] >> 16);
+    return static_cast<Limb>(low);
+}
+
+[[ZIF_SSE2_ENTRY]] void schoolbookBinaryVector(Limb* r, const Limb* a, std::size_t na,
+                                               const Limb* b, std::size_t nb) {
+    ZIF_ASSERT(nb <= na && nb <= kVectorBinaryMax);
+    alignas(16) Limb halves[4 * kVectorBinaryMax];
+    for (std::size_t j = 0; j < nb; ++j) {
+        halves[4 * j] = b[j] & 0xFFFF;
+        halves[4 * j + 1] = 0;
+        halves[4 * j + 2] = b[j] >> 16;
+        halves[4 * j + 3] = 0;
+    }
+    const auto* bHalves = reinterpret_cast<const __m128i*>(halves);
+    std::uint64_t carry = 0;
+    std::size_t k = 0;
+    // As the scalar schoolbook: columns that grow, hold nb products, then shrink.
+    for (; k + 1 < nb; ++k) r[k] = columnOfHalves(a, bHalves + k, k + 1, carry);
+    for (; k < na; ++k) r[k] = columnOfHalves(a + (k + 1 - nb), bHalves + nb - 1, nb, carry);
+    for (; k < na + nb - 1; ++k)
+        r[k] = columnOfHalves(a + (k + 1 - nb), bHalves + nb - 1, na + nb - 1 - k, carry);
+    ZIF_ASSERT(carry >> 32 == 0);
+    r[k] = static_cast<Limb>(carry);
 }
 
 }  // namespace zif::detail

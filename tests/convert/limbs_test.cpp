@@ -117,9 +117,9 @@ TEST(Multiply, ToomAgreesWithSchoolbook) {
 }
 
 #ifdef ZIF_HAVE_VECTOR_PRODUCTS
-// A 32-bit x86 build sums a power radix's columns with SSE2 where the processor has it, so the
-// other tests reach the portable sums only in short columns: both must give the same products,
-// down to the longest columns of all-maximum limbs.
+// A 32-bit x86 build sums its columns with SSE2 where the processor has it, so the other tests
+// reach the portable sums only in short columns: both must give the same products, down to the
+// longest columns of all-maximum limbs.
 TEST(Multiply, PortableColumnSumsAgreeWithVectorOnes) {
     if (!vectorProducts()) GTEST_SKIP() << "the processor has no SSE2";
     struct Portable {
@@ -128,15 +128,15 @@ TEST(Multiply, PortableColumnSumsAgreeWithVectorOnes) {
     };
     std::mt19937_64 rng(11);
     for (const RadixCase& c : radixCases()) {
-        if (c.radix.isBinary()) continue;
         const std::size_t t = karatsubaThreshold(c.radix);
-        for (auto [na, nb] : std::vector<std::pair<std::size_t, std::size_t>>{
-                 {kVectorColumnsMin - 1, 40},
-                 {kVectorColumnsMin, kVectorColumnsMin},
-                 {37, 35},
-                 {t - 1, t - 2},
-                 {t + 1, t},
-                 {3 * t, 3 * t - 1}}) {
+        const std::size_t least = c.radix.isBinary() ? kVectorBinaryMin : kVectorColumnsMin;
+        for (auto [na, nb] : std::vector<std::pair<std::size_t, std::size_t>>{{least - 1, 40},
+                                                                              {least, least},
+                                                                              {37, 35},
+                                                                              {t - 1, t - 2},
+                                                                              {t + 1, t},
+                                                                              {5 * t, t - 1},
+                                                                              {3 * t, 3 * t - 1}}) {
             for (bool allMax : {false, true}) {
                 const Limbs a = allMax ? Limbs(na, c.top) : randomLimbs(rng, na, c.top);
                 const Limbs b = allMax ? Limbs(nb, c.top) : randomLimbs(rng, nb, c.top);
