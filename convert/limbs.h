@@ -44,11 +44,11 @@ inline constexpr std::size_t kKaratsubaThresholdPower = kLimbBits == 64 ? 80 : 1
 // From this many limbs in the smaller operand on, multiply() uses Toom-3 for binary limbs when
 // the operands are balanced enough to be cut into three parts each: it saves a ninth of the
 // products per level, which pays once the products outweigh its extra linear passes.
-inline constexpr std::size_t kToom3ThresholdBinary = kLimbBits == 64 ? 150 : 100;
+inline constexpr std::size_t kToom3ThresholdBinary = kLimbBits == 64 ? 150 : 140;
 
 // From this many limbs in the smaller operand on, multiply() uses Toom-32 for binary limbs when
 // the larger operand is 5/4 to 2 times as long.
-inline constexpr std::size_t kToom32ThresholdBinary = kLimbBits == 64 ? 96 : 80;
+inline constexpr std::size_t kToom32ThresholdBinary = kLimbBits == 64 ? 96 : 110;
 
 // From this many limbs in the smaller operand on, multiply() uses Toom-4 for binary limbs when
 // the operands are balanced enough to be cut into four parts each: seven products of a quarter
