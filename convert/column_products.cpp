@@ -102,13 +102,16 @@ void schoolbook(const PowerOps& ops, Limb* c, const Limb* a, std::size_t na, con
         return;
     }
 #endif
-    for (std::size_t k = 0; k + 1 < na + nb; ++k) {
-        const std::size_t first = k >= nb ? k - nb + 1 : 0;
-        const std::size_t last = std::min(k, na - 1);
-        Column column;
-        addProducts<-1, false>(ops, column, a + first, b + (k - first), last + 1 - first);
-        store(c, k, column);
+    if (na < nb) {
+        std::swap(a, b);
+        std::swap(na, nb);
     }
+    std::size_t k = 0;
+    forEachColumn(a, na, b, nb, [&](const Limb* x, const Limb* y, std::size_t n) {
+        Column column;
+        addProducts<-1, false>(ops, column, x, y, n);
+        store(c, k++, column);
+    });
 }
 
 // Karatsuba's leaves are column products, which cost no division: they pay from fewer limbs

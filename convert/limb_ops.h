@@ -352,6 +352,19 @@ template <std::ptrdiff_t kYStep, bool kSideBySide, class Ops>
     }
 }
 
+// Calls column(x, y, n) for the columns of a * b in order, na >= nb: x[i] * y[-i] for i < n are
+// the products of a column. The columns grow by a product while they start at a[0], hold nb
+// products while they start at b[nb - 1], then shrink: each phase steps its pointers and count by
+// one, where working out each column's first and last product cost a tenth of a short product.
+template <class PerColumn>
+[[gnu::always_inline]] inline void forEachColumn(const Limb* a, std::size_t na, const Limb* b,
+                                                 std::size_t nb, PerColumn column) {
+    std::size_t k = 0;
+    for (; k + 1 < nb; ++k) column(a, b + k, k + 1);
+    for (; k < na; ++k) column(a + (k + 1 - nb), b + nb - 1, nb);
+    for (; k < na + nb - 1; ++k) column(a + (k + 1 - nb), b + nb - 1, na + nb - 1 - k);
+}
+
 // r[0, xn) = |x - y| for y of yn <= xn limbs; returns whether x < y.
 template <class Ops>
 bool differenceOf(const Ops& ops, Limb* r, const Limb* x, std::size_t xn, const Limb* y,

@@ -36,28 +36,21 @@ void schoolbook(const Ops& ops, Limb* r, const Limb* a, std::size_t na, const Li
 #endif
     Column carry;
     std::size_t k = 0;
-    // Column k: x[i] * y[-i] for i < n.
-    const auto column = [&](const Limb* x, const Limb* y, std::size_t n) {
-        Column sum;
+    forEachColumn(a, na, b, nb, [&](const Limb* x, const Limb* y, std::size_t n) {
+        Column column;
         if constexpr (std::is_same_v<Ops, BinaryOps>) {
             // The carry is a shift of the last column: this one starts from it.
-            sum = carry;
-            addProducts<-1, false>(ops, sum, x, y, n);
+            column = carry;
+            addProducts<-1, false>(ops, column, x, y, n);
         } else {
             // This column starts from zero and the carry joins last, so that the previous
             // column's reduction overlaps this column's products instead of delaying them.
-            addProducts<-1, true>(ops, sum, x, y, n);
-            sum.merge(carry);
+            addProducts<-1, true>(ops, column, x, y, n);
+            column.merge(carry);
         }
-        r[k++] = ops.reduce(sum);
-        carry = sum;
-    };
-    // The columns grow by a product while they start at a[0], hold nb products while they start
-    // at b[nb - 1], then shrink: each phase steps its pointers and count by one, where working
-    // out each column's first and last product cost a tenth of a short product.
-    while (k + 1 < nb) column(a, b + k, k + 1);
-    while (k < na) column(a + (k + 1 - nb), b + nb - 1, nb);
-    while (k < na + nb - 1) column(a + (k + 1 - nb), b + nb - 1, na + nb - 1 - k);
+        r[k++] = ops.reduce(column);
+        carry = column;
+    });
     r[k] = carry.l0();
 }
 
