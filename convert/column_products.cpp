@@ -95,7 +95,7 @@ void addOuterProducts(Limb* c, std::size_t n, const Limb* x, const Limb* y, std:
 // The columns of a * b by the schoolbook method, na + nb - 1 of them.
 void schoolbook(const PowerOps& ops, Limb* c, const Limb* a, std::size_t na, const Limb* b,
                 std::size_t nb) {
-#ifdef ZIF_HAVE_VECTOR_PRODUCTS
+#ifdef ZIF_HAVE_SSE2_PATHS
     static_assert(kWidth == 3);
     if (ops.narrow() && vectorProducts()) {
         columnsVector(c, a, na, b, nb);

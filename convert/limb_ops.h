@@ -9,16 +9,11 @@
 
 #include "convert/check.h"
 #include "convert/limbs.h"
+#include "convert/sse2.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <x86intrin.h>
 #define ZIF_HAVE_ADDCARRY 1
-#endif
-
-// A 32-bit x86 target cannot count on SSE2 (Windows' baseline is the Pentium Pro), but nearly
-// every processor it runs on has it: the column sums check for it at run time.
-#if defined(__i386__) && !defined(ZIF_PORTABLE_ARITHMETIC)
-#define ZIF_HAVE_VECTOR_PRODUCTS 1
 #endif
 
 namespace zif::detail {
@@ -252,12 +247,7 @@ void addTo(const Ops& ops, Limb* r, const Limb* x, std::size_t xn, const Limb* y
     r[xn] = carry;
 }
 
-#ifdef ZIF_HAVE_VECTOR_PRODUCTS
-// The SSE2 entry points are compiled for SSE2 and realign the stack to the 16 bytes that SSE2's
-// aligned loads and stores need: a 32-bit caller promises 4 (Windows calls a window procedure, and
-// with it a key release's conversion, on such a stack).
-#define ZIF_SSE2_ENTRY gnu::target("sse2"), gnu::force_align_arg_pointer
-
+#ifdef ZIF_HAVE_SSE2_PATHS
 // Whether the column sums use SSE2: where the processor has it, unless turned off (tests check
 // the portable sums that way).
 bool vectorProducts();

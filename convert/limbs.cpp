@@ -21,7 +21,7 @@ void schoolbook(const Ops& ops, Limb* r, const Limb* a, std::size_t na, const Li
         std::swap(a, b);
         std::swap(na, nb);
     }
-#ifdef ZIF_HAVE_VECTOR_PRODUCTS
+#ifdef ZIF_HAVE_SSE2_PATHS
     if constexpr (std::is_same_v<Ops, PowerOps>) {
         if (ops.narrow() && nb >= kVectorColumnsMin && vectorProducts()) {
             schoolbookVector(ops, r, a, na, b, nb);
@@ -493,7 +493,7 @@ Limb multiplyAddSmall(const Radix& radix, Limb* v, std::size_t n, Limb factor, L
 void combineRows(const Radix& radix, Limb* r, const Limb* factors, std::size_t n,
                  const Limb* powers, std::size_t stride) {
     withOps(radix, [&](const auto& ops) {
-#ifdef ZIF_HAVE_VECTOR_PRODUCTS
+#ifdef ZIF_HAVE_SSE2_PATHS
         if constexpr (std::is_same_v<std::decay_t<decltype(ops)>, PowerOps>) {
             if (ops.narrow() && n >= kVectorColumnsMin && vectorProducts()) {
                 combineRowsVector(ops, r, factors, n, powers, stride);

@@ -6,6 +6,8 @@
 #include <type_traits>
 #include <vector>
 
+#include "convert/sse2.h"
+
 namespace zif::detail {
 
 namespace {
@@ -269,40 +271,14 @@ std::uint32_t readEightDecimal(const char16_t* digits) {
 
 }  // namespace
 
-bool allDigitsOf(std::u16string_view text, unsigned base) {
-    // Arithmetic on 16-bit lanes instead of a table lookup and a branch per character, so that
-    // the compiler checks a vector of characters per instruction; on int lanes it would widen
-    // every character first.
-    const auto decimals = static_cast<std::uint16_t>(base < 10 ? base : 10);
-    const auto letters = static_cast<std::uint16_t>(base < 10 ? 0 : base - 10);
-    if constexpr (kLimbBits == 32) {
-        // No vector unit to count on: two characters per 32-bit word. In a 16-bit lane holding
-        // c < 0x80, c + 0x50 has bit 7 set from '0' on, and adding 0x80 - decimals to that
-        // carries into bit 8 from '0' + decimals on; (c | 0x20) + 0x1F likewise from 'a' on.
-        constexpr std::uint32_t kOnes = 0x00010001u;
-        std::uint32_t seen = 0, ok = kOnes;
-        std::size_t i = 0;
-        auto check = [&](auto withLetters) {
-            for (; i + 2 <= text.size(); i += 2) {
-                std::uint32_t w;
-                std::memcpy(&w, text.data() + i, 4);
-                seen |= w;
-                const std::uint32_t d = w + 0x50 * kOnes;
-                std::uint32_t good = (d >> 7) & ~((d + (0x80u - decimals) * kOnes) >> 8);
-                if constexpr (decltype(withLetters)::value) {
-                    const std::uint32_t l = (w | 0x20 * kOnes) + 0x1F * kOnes;
-                    good |= (l >> 7) & ~((l + (0x80u - letters) * kOnes) >> 8);
-                }
-                ok &= good;
-            }
-        };
-        if (letters == 0)
-            check(std::false_type{});
-        else
-            check(std::true_type{});
-        if ((seen & 0xFF80FF80u) != 0 || (ok & kOnes) != kOnes) return false;
-        text.remove_prefix(i);
-    }
+namespace {
+
+// Arithmetic on 16-bit lanes instead of a table lookup and a branch per character, so that the
+// compiler checks a vector of characters per instruction; on int lanes it would widen every
+// character first.
+[[gnu::always_inline]] inline bool noOtherCharacters(std::u16string_view text,
+                                                     std::uint16_t decimals,
+                                                     std::uint16_t letters) {
     std::uint16_t bad = 0;
     for (const char16_t c : text) {
         const auto decimal = static_cast<std::uint16_t>(c - u'0');
@@ -311,6 +287,24 @@ bool allDigitsOf(std::u16string_view text, unsigned base) {
                                           static_cast<std::uint16_t>(letter >= letters));
     }
     return bad == 0;
+}
+
+#ifdef ZIF_HAVE_SSE2_PATHS
+[[ZIF_SSE2_ENTRY]] bool noOtherCharactersSse2(std::u16string_view text, std::uint16_t decimals,
+                                              std::uint16_t letters) {
+    return noOtherCharacters(text, decimals, letters);
+}
+#endif
+
+}  // namespace
+
+bool allDigitsOf(std::u16string_view text, unsigned base) {
+    const auto decimals = static_cast<std::uint16_t>(base < 10 ? base : 10);
+    const auto letters = static_cast<std::uint16_t>(base < 10 ? 0 : base - 10);
+#ifdef ZIF_HAVE_SSE2_PATHS
+    if (hasSse2()) return noOtherCharactersSse2(text, decimals, letters);
+#endif
+    return noOtherCharacters(text, decimals, letters);
 }
 
 namespace {

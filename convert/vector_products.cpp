@@ -1,6 +1,6 @@
 #include "convert/limb_ops.h"
 
-#ifdef ZIF_HAVE_VECTOR_PRODUCTS
+#ifdef ZIF_HAVE_SSE2_PATHS
 
 #include <emmintrin.h>
 
@@ -9,12 +9,15 @@
 
 namespace zif::detail {
 
-namespace {
-
 bool hasSse2() {
-    __builtin_cpu_init();  // static initializers may run before libgcc's own
-    return __builtin_cpu_supports("sse2") != 0;
+    static const bool has = [] {
+        __builtin_cpu_init();  // static initializers may run before libgcc's own
+        return __builtin_cpu_supports("sse2") != 0;
+    }();
+    return has;
 }
+
+namespace {
 
 bool vectorProductsOn = hasSse2();
 

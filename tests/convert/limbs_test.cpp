@@ -116,7 +116,7 @@ TEST(Multiply, ToomAgreesWithSchoolbook) {
     }
 }
 
-#ifdef ZIF_HAVE_VECTOR_PRODUCTS
+#ifdef ZIF_HAVE_SSE2_PATHS
 // A 32-bit x86 build sums its columns with SSE2 where the processor has it, so the other tests
 // reach the portable sums only in short columns: both must give the same products, down to the
 // longest columns of all-maximum limbs.
