@@ -266,7 +266,7 @@ inline constexpr std::size_t kVectorColumnsMin = 24;
                                       std::size_t nb);
 // The schoolbook product of binary limbs by SSE2, for kVectorBinaryMin <= nb <= na and nb <=
 // kVectorBinaryMax: r[0, na + nb) = a * b.
-inline constexpr std::size_t kVectorBinaryMin = 12;
+inline constexpr std::size_t kVectorBinaryMin = 4;
 inline constexpr std::size_t kVectorBinaryMax = 128;
 [[ZIF_SSE2_ENTRY]] void schoolbookBinaryVector(Limb* r, const Limb* a, std::size_t na,
                                                const Limb* b, std::size_t nb);
