@@ -93,12 +93,12 @@ struct Plan {
 // a radix division per limb and chunk. A power radix gains most: joining by halves reduces the
 // columns of a product at every level, so its leaves are long, although they cost the square of
 // their length. Binary limbs gain less (only that the columns' products do not wait on a carry,
-// as a chain of multiply-adds does), so their leaves are shorter. A 32-bit limb holds half the
-// digits, so its leaves take more chunks. Longer leaves would join long numerals faster with
-// SSE2's column sums, but their powers (the square of the count in limbs, each row a radix
-// division per limb) are built on the first long conversion, which a keystroke waits for.
-// Tuned with bench/convert.
-constexpr std::size_t kLeafChunksBinary = 16;
+// as a chain of multiply-adds does), so their leaves are shorter, but on 32-bit x86 SSE2 sums
+// their columns too. A 32-bit limb holds half the digits, so its leaves take more chunks. Longer
+// decimal leaves would join long numerals faster with SSE2's column sums, but their powers (the
+// square of the count in limbs, each row a radix division per limb) are built on the first long
+// conversion, which a keystroke waits for. Tuned with bench/convert.
+constexpr std::size_t kLeafChunksBinary = detail::kLimbBits == 64 ? 16 : 64;
 constexpr std::size_t kLeafChunksPower = detail::kLimbBits == 64 ? 128 : 256;
 
 // Bits a digit of `from` holds where its numerals are cut into chunks of bits for the radix of

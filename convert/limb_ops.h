@@ -265,11 +265,14 @@ inline constexpr std::size_t kVectorColumnsMin = 24;
 [[ZIF_SSE2_ENTRY]] void columnsVector(Limb* c, const Limb* a, std::size_t na, const Limb* b,
                                       std::size_t nb);
 // The schoolbook product of binary limbs by SSE2, for kVectorBinaryMin <= nb <= na and nb <=
-// kVectorBinaryMax: r[0, na + nb) = a * b.
+// kVectorBinaryMax: r[0, na + nb) = a * b; and binary rows joined as combineRows() joins them,
+// for kVectorBinaryMin <= n <= kVectorBinaryMax.
 inline constexpr std::size_t kVectorBinaryMin = 4;
 inline constexpr std::size_t kVectorBinaryMax = 128;
 [[ZIF_SSE2_ENTRY]] void schoolbookBinaryVector(Limb* r, const Limb* a, std::size_t na,
                                                const Limb* b, std::size_t nb);
+[[ZIF_SSE2_ENTRY]] void combineRowsBinaryVector(Limb* r, const Limb* factors, std::size_t n,
+                                                const Limb* powers, std::size_t stride);
 #endif
 
 // Adds x[i] * y[i * kYStep] for i < n to column. kSideBySide: two column sums side by side

@@ -499,6 +499,11 @@ void combineRows(const Radix& radix, Limb* r, const Limb* factors, std::size_t n
                 combineRowsVector(ops, r, factors, n, powers, stride);
                 return;
             }
+        } else {
+            if (n >= kVectorBinaryMin && n <= kVectorBinaryMax && vectorProducts()) {
+                combineRowsBinaryVector(r, factors, n, powers, stride);
+                return;
+            }
         }
 #endif
         Column carry;

@@ -119,11 +119,12 @@ void setVectorProducts(bool on) {
     }
 }
 
-// Binary limbs: a limb of b is split into its 16-bit halves, in the even lanes of a vector of its
-// own, so that one SSE2 multiply forms a limb of a times both halves. The products are below 2^48,
-// which 64-bit lanes sum for up to 2^16 products without a carry to watch, and a column joins its
-// two sums once, as low + high 2^16. Returns column k's limb, x[i] times the halves y[-i] for
-// i < n, and adds the rest to carry.
+// Binary limbs: a limb of one operand is split into its 16-bit halves, in the even lanes of a
+// vector of its own, so that one SSE2 multiply forms a limb of the other operand times both
+// halves. The products are below 2^48, which 64-bit lanes sum for up to 2^16 products without a
+// carry to watch, and a column joins its two sums once, as low + high 2^16. Returns the column's
+// limb, x[i] times the halves y[i * kYStep] for i < n, and adds the rest to carry.
+template <std::ptrdiff_t kYStep>
 [[gnu::target("sse2"), gnu::always_inline]] inline Limb columnOfHalves(const Limb* x,
                                                                        const __m128i* y,
                                                                        std::size_t n,
@@ -132,13 +133,13 @@ void setVectorProducts(bool on) {
     __m128i even = _mm_setzero_si128(), odd = _mm_setzero_si128();
     if (n % 2 != 0) {
         even = _mm_mul_epu32(_mm_shuffle_epi32(_mm_cvtsi32_si128(static_cast<int>(*x)), 0), *y);
-        ++x;
-        --y;
+        x += 1;
+        y += kYStep;
     }
-    for (; x != end; x += 2, y -= 2) {
+    for (; x != end; x += 2, y += 2 * kYStep) {
         const __m128i pair = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(x));
         even = _mm_add_epi64(even, _mm_mul_epu32(_mm_shuffle_epi32(pair, 0x00), y[0]));
-        odd = _mm_add_epi64(odd, _mm_mul_epu32(_mm_shuffle_epi32(pair, 0x55), y[-1]));
+        odd = _mm_add_epi64(odd, _mm_mul_epu32(_mm_shuffle_epi32(pair, 0x55), y[kYStep]));
     }
     alignas(16) std::uint64_t sums[2];
     _mm_store_si128(reinterpret_cast<__m128i*>(sums), _mm_add_epi64(even, odd));
@@ -148,26 +149,44 @@ void setVectorProducts(bool on) {
     return static_cast<Limb>(low);
 }
 
-[[ZIF_SSE2_ENTRY]] void schoolbookBinaryVector(Limb* r, const Limb* a, std::size_t na,
-                                               const Limb* b, std::size_t nb) {
-    ZIF_ASSERT(nb <= na && nb <= kVectorBinaryMax);
-    alignas(16) Limb halves[4 * kVectorBinaryMax];
-    for (std::size_t j = 0; j < nb; ++j) {
-        halves[4 * j] = b[j] & 0xFFFF;
+// halves[4 j, 4 j + 4) = the halves of v[j], for j < n <= kVectorBinaryMax.
+[[gnu::target("sse2"), gnu::always_inline]] inline void splitIntoHalves(Limb* halves, const Limb* v,
+                                                                        std::size_t n) {
+    ZIF_ASSERT(n <= kVectorBinaryMax);
+    for (std::size_t j = 0; j < n; ++j) {
+        halves[4 * j] = v[j] & 0xFFFF;
         halves[4 * j + 1] = 0;
-        halves[4 * j + 2] = b[j] >> 16;
+        halves[4 * j + 2] = v[j] >> 16;
         halves[4 * j + 3] = 0;
     }
+}
+
+[[ZIF_SSE2_ENTRY]] void schoolbookBinaryVector(Limb* r, const Limb* a, std::size_t na,
+                                               const Limb* b, std::size_t nb) {
+    ZIF_ASSERT(nb <= na);
+    alignas(16) Limb halves[4 * kVectorBinaryMax];
+    splitIntoHalves(halves, b, nb);
     const auto* bHalves = reinterpret_cast<const __m128i*>(halves);
     std::uint64_t carry = 0;
     std::size_t k = 0;
-    // As the scalar schoolbook: columns that grow, hold nb products, then shrink.
-    for (; k + 1 < nb; ++k) r[k] = columnOfHalves(a, bHalves + k, k + 1, carry);
-    for (; k < na; ++k) r[k] = columnOfHalves(a + (k + 1 - nb), bHalves + nb - 1, nb, carry);
+    // As forEachColumn(), which cannot inline a loop body compiled for SSE2.
+    for (; k + 1 < nb; ++k) r[k] = columnOfHalves<-1>(a, bHalves + k, k + 1, carry);
+    for (; k < na; ++k) r[k] = columnOfHalves<-1>(a + (k + 1 - nb), bHalves + nb - 1, nb, carry);
     for (; k < na + nb - 1; ++k)
-        r[k] = columnOfHalves(a + (k + 1 - nb), bHalves + nb - 1, na + nb - 1 - k, carry);
+        r[k] = columnOfHalves<-1>(a + (k + 1 - nb), bHalves + nb - 1, na + nb - 1 - k, carry);
     ZIF_ASSERT(carry >> 32 == 0);
     r[k] = static_cast<Limb>(carry);
+}
+
+[[ZIF_SSE2_ENTRY]] void combineRowsBinaryVector(Limb* r, const Limb* factors, std::size_t n,
+                                                const Limb* powers, std::size_t stride) {
+    alignas(16) Limb halves[4 * kVectorBinaryMax];
+    splitIntoHalves(halves, factors, n);
+    const auto* factorHalves = reinterpret_cast<const __m128i*>(halves);
+    std::uint64_t carry = 0;
+    for (std::size_t k = 0; k < n; ++k)
+        r[k] = columnOfHalves<1>(powers + k * stride + k, factorHalves + k, n - k, carry);
+    ZIF_ASSERT(carry == 0);
 }
 
 }  // namespace zif::detail

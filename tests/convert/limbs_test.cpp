@@ -180,8 +180,7 @@ TEST(MultiplyAddSmall, CarriesThroughEveryLimb) {
 
 // Chunks times the powers of x, summed a column at a time, against Horner's rule one chunk at a
 // time; the largest x and chunks make every column carry.
-TEST(CombineRows, AgreesWithJoiningOneChunkAtATime) {
-    std::mt19937_64 rng(5);
+void expectRowsJoinedAsByHorner(std::mt19937_64& rng) {
     for (const RadixCase& c : radixCases()) {
         for (std::size_t n : {std::size_t{1}, std::size_t{2}, std::size_t{7}, std::size_t{32},
                               std::size_t{64}, std::size_t{256}}) {
@@ -211,6 +210,17 @@ TEST(CombineRows, AgreesWithJoiningOneChunkAtATime) {
             }
         }
     }
+}
+
+TEST(CombineRows, AgreesWithJoiningOneChunkAtATime) {
+    std::mt19937_64 rng(5);
+    expectRowsJoinedAsByHorner(rng);
+#ifdef ZIF_HAVE_SSE2_PATHS
+    // The portable sums too, where SSE2 takes the rows otherwise.
+    setVectorProducts(false);
+    expectRowsJoinedAsByHorner(rng);
+    setVectorProducts(true);
+#endif
 }
 
 // q d + r must give back hi:lo with r < d; the quotient correction steps are taken only for
