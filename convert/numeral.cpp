@@ -3,7 +3,6 @@
 #include <array>
 #include <bit>
 #include <cstring>
-#include <type_traits>
 #include <vector>
 
 #include "convert/sse2.h"
