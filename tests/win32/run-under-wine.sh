@@ -26,8 +26,14 @@ if [ -z "$wine" ]; then
 fi
 
 if [ -z "${DISPLAY:-}" ]; then
+    # One program at a time on the prefix: each has a display of its own, and the Wine server,
+    # which all of them share, is stopped after each, which would end any other's program.
+    mkdir -p "$(dirname "$prefix")"
+    exec 8>"$prefix.display.lock"
+    flock 8
     status=0
-    "$(dirname "$0")/../run-in-xvfb.sh" "-screen 0 1024x768x24" "$0" "$prefix" "$@" || status=$?
+    "$(dirname "$0")/../run-in-xvfb.sh" "-screen 0 1024x768x24" "$0" "$prefix" "$@" 8>&- ||
+        status=$?
     # That server's display is gone: don't leave a Wine server behind that still uses it.
     wineserver -k 2>/dev/null || true
     exit "$status"
