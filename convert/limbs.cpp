@@ -13,6 +13,18 @@ namespace zif::detail {
 
 namespace {
 
+#ifdef ZIF_HAVE_SSE2_PATHS
+// Whether SSE2 sums the columns of a schoolbook product whose shorter operand has n limbs, or of
+// n rows joined.
+template <class Ops>
+bool vectorColumns(const Ops& ops, std::size_t n) {
+    if constexpr (std::is_same_v<Ops, PowerOps>)
+        return ops.narrow() && n >= kVectorColumnsMin && vectorProducts();
+    else
+        return n >= kVectorBinaryMin && n <= kVectorBinaryMax && vectorProducts();
+}
+#endif
+
 // Product scanning: one column of the product at a time, so that each column is reduced once.
 template <class Ops>
 void schoolbook(const Ops& ops, Limb* r, const Limb* a, std::size_t na, const Limb* b,
@@ -22,16 +34,12 @@ void schoolbook(const Ops& ops, Limb* r, const Limb* a, std::size_t na, const Li
         std::swap(na, nb);
     }
 #ifdef ZIF_HAVE_SSE2_PATHS
-    if constexpr (std::is_same_v<Ops, PowerOps>) {
-        if (ops.narrow() && nb >= kVectorColumnsMin && vectorProducts()) {
+    if (vectorColumns(ops, nb)) {
+        if constexpr (std::is_same_v<Ops, PowerOps>)
             schoolbookVector(ops, r, a, na, b, nb);
-            return;
-        }
-    } else {
-        if (nb >= kVectorBinaryMin && nb <= kVectorBinaryMax && vectorProducts()) {
+        else
             schoolbookBinaryVector(r, a, na, b, nb);
-            return;
-        }
+        return;
     }
 #endif
     Column carry;
@@ -494,16 +502,12 @@ void combineRows(const Radix& radix, Limb* r, const Limb* factors, std::size_t n
                  const Limb* powers, std::size_t stride) {
     withOps(radix, [&](const auto& ops) {
 #ifdef ZIF_HAVE_SSE2_PATHS
-        if constexpr (std::is_same_v<std::decay_t<decltype(ops)>, PowerOps>) {
-            if (ops.narrow() && n >= kVectorColumnsMin && vectorProducts()) {
+        if (vectorColumns(ops, n)) {
+            if constexpr (std::is_same_v<std::decay_t<decltype(ops)>, PowerOps>)
                 combineRowsVector(ops, r, factors, n, powers, stride);
-                return;
-            }
-        } else {
-            if (n >= kVectorBinaryMin && n <= kVectorBinaryMax && vectorProducts()) {
+            else
                 combineRowsBinaryVector(r, factors, n, powers, stride);
-                return;
-            }
+            return;
         }
 #endif
         Column carry;
