@@ -77,18 +77,32 @@ void addTo(Limb* c, const Limb* x, std::size_t n) {
     }
 }
 
-// c[0, n) = x[0, n) + y[0, m) + c[0, n), or minus c[0, n) when subtractC, for m <= n, column by
-// column, modulo 2^(3 kLimbBits).
-void addOuterProducts(Limb* c, std::size_t n, const Limb* x, const Limb* y, std::size_t m,
-                      bool subtractC) {
-    for (std::size_t k = 0; k < n; ++k) {
-        Column sum = load(x, k);
-        if (k < m) sum.merge(load(y, k));
-        if (subtractC)
-            sum.subtract(load(c, k));
+// Karatsuba's middle term added in place: c holds the outer products, p0 = L0 + H0 x^h in
+// columns [0, 2h) (the last one zero) and p2 = L2 + H2 x^h in [2h, total); c[h, 3h - 1) +=
+// p0 + p2 + middle, or minus middle when subtractMiddle. Column h + k takes L0 + H0 + L2 and
+// column 2h + k takes H0 + L2 + H2: the sum H0 + L2 serves both, and each column is read and
+// written once.
+void addMiddleTerm(Limb* c, std::size_t h, std::size_t total, const Limb* middle,
+                   bool subtractMiddle) {
+    const auto addMiddle = [&](Column& sum, std::size_t k) {
+        if (subtractMiddle)
+            sum.subtract(load(middle, k));
         else
-            sum.merge(load(c, k));
-        store(c, k, sum);
+            sum.merge(load(middle, k));
+    };
+    for (std::size_t k = 0; k < h; ++k) {
+        Column shared = load(c, h + k);
+        if (2 * h + k < total) shared.merge(load(c, 2 * h + k));
+        Column low = shared;
+        low.merge(load(c, k));
+        addMiddle(low, k);
+        if (k + 1 < h) {
+            Column high = shared;
+            if (3 * h + k < total) high.merge(load(c, 3 * h + k));
+            addMiddle(high, h + k);
+            store(c, 2 * h + k, high);
+        }
+        store(c, h + k, low);
     }
 }
 
@@ -164,9 +178,7 @@ void multiply(const PowerOps& ops, Limb* c, const Limb* a, std::size_t na, const
     store(c, 2 * h - 1, Column{});
     multiply(ops, c + kWidth * 2 * h, a + h, na - h, b + h, nb - h, rest);
     // (a0 - a1)(b1 - b0) is negative (or zero) when a0 < a1 and b0 < b1, or neither.
-    addOuterProducts(middle, 2 * h - 1, c, c + kWidth * 2 * h, total - 2 * h,
-                     a0BelowA1 == b0BelowB1);
-    addTo(c + kWidth * h, middle, 2 * h - 1);
+    addMiddleTerm(c, h, total, middle, a0BelowA1 == b0BelowB1);
 }
 
 // r[0, n) = the value of the columns c[0, count), which must be below radix^n. A carry from
