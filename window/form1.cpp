@@ -45,15 +45,19 @@ void Form1::keyUp(Side& source, Side& target) {
     source.conversion.convert(text);
     const std::u16string& result = source.conversion.result();
     if (target.field.Text() != result) target.field.SetText(result);
+    target.emptiedByProgram = result.empty();
+    source.emptiedByProgram = false;
     showHint(target, source.conversion.overflow());
     showHint(source, false);
 }
 
 // Whether the source holds nothing but what the program last wrote into it, in a form whose
-// conversion would destroy the other field's input: the overflow state, or a result longer
-// than any numeral that converts. Moving into such a field, or copying from it, keeps both.
+// conversion would destroy the other field's input: the emptiness left by a mistyped or
+// over-long numeral there, or a result longer than any numeral that converts. Moving into such
+// a field (Tab, a click and an arrow key) or copying from it keeps both; editing it is the
+// user's own input and converts.
 bool Form1::showsOnlyOwnOutput(const Side& source, const Side& target, std::u16string_view text) {
-    if (text.empty()) return source.hinted;
+    if (text.empty()) return source.emptiedByProgram;
     return text.size() > kMaxNumeralLength && text == target.conversion.result();
 }
 

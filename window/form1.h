@@ -22,11 +22,13 @@ public:
     void Text2_KeyUp();
 
 private:
-    // A field, the conversion of its content into the other field, and whether it shows the
+    // A field, the conversion of its content into the other field, whether the program emptied
+    // it because the other field holds no numeral it can convert, and whether it shows the
     // overflow hint: it does while it is empty because the other field's numeral was too long.
     struct Side {
         Field& field;
         IncrementalConversion conversion;
+        bool emptiedByProgram = false;
         bool hinted = false;
     };
 

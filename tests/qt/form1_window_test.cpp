@@ -291,8 +291,15 @@ void Form1WindowTest::focusAndKeySequences_data() {
     // The release of a Tab arrives in the field the Tab moved to and converts from there.
     QTest::newRow("tab to hex rewrites decimal") << QStringList{"0", "0", "7", "Tab"} << "7"
                                                  << "7" << 2;
-    QTest::newRow("tab from empty hex empties decimal") << QStringList{"1", "2", "a", "Tab"} << ""
-                                                        << "" << 2;
+    // A field that the program emptied converts nothing until it is edited.
+    QTest::newRow("tab into emptied hex keeps decimal") << QStringList{"1", "2", "x", "Tab"}
+                                                        << "12x" << "" << 2;
+    QTest::newRow("shift+tab into emptied decimal keeps hex")
+        << QStringList{"Tab", "f", "g", "Backtab"} << ""
+        << "fg" << 1;
+    QTest::newRow("click and arrow in emptied hex keep decimal")
+        << QStringList{"1", "2", "x", "Click2", "Left"} << "12x"
+        << "" << 2;
     QTest::newRow("shift+tab converts from decimal")
         << QStringList{"Tab", "0", "0", "f", "f", "Backtab"} << "255"
         << "FF" << 1;

@@ -37,8 +37,10 @@ struct FieldModel {
     qsizetype cursor = 0;
     qsizetype anchor = 0;
     QString placeholder;
-    // What the last conversion into this field gave, written or already there.
+    // What the last conversion into this field gave, written or already there, and whether that
+    // is still the field's state: no release in the field has converted it since.
     QString converted;
+    bool holdsConversion = false;
 
     qsizetype selectionStart() const { return std::min(cursor, anchor); }
     qsizetype selectionEnd() const { return std::max(cursor, anchor); }
@@ -67,6 +69,7 @@ struct FieldModel {
     // again, so the caret stays. Returns whether the text was written.
     bool write(const QString& content, const QString& hint) {
         converted = content;
+        holdsConversion = true;
         placeholder = hint;
         if (text == content) return false;
         text = content;
@@ -403,13 +406,14 @@ void Soak::releaseKey(const Key& key) {
 }
 
 // The release converts, unless the field holds only what a conversion put there and converting
-// it would destroy the other field's input: the overflow state, or an over-long result.
+// it would destroy the other field's input: the emptiness left by a mistyped or over-long
+// numeral, or an over-long result.
 void Soak::convertOnRelease() {
     const int source = focus_;
     const int target = 3 - focus_;
-    const FieldModel& from = model(source);
+    FieldModel& from = model(source);
     if (from.text.isEmpty()
-            ? !from.placeholder.isEmpty()
+            ? from.holdsConversion && from.converted.isEmpty()
             : from.text.size() > qsizetype(zif::kMaxNumeralLength) && from.text == from.converted) {
         return;
     }
@@ -430,7 +434,8 @@ void Soak::convertOnRelease() {
     }
     if (!found->second.second.isEmpty()) ++overflows_;
     if (model(target).write(found->second.first, found->second.second)) exact_[target] = true;
-    model(source).placeholder.clear();
+    from.placeholder.clear();
+    from.holdsConversion = false;
 }
 
 void Soak::tab(bool backwards) {

@@ -253,21 +253,48 @@ TEST_F(Form1Test, HintLastsOnlyAsLongAsTheOverflow) {
     }
 }
 
-// A release in a field that holds only the program's overflow state (Tab into it) leaves the
-// over-long input whole; typed into, the field converts again.
-TEST_F(Form1Test, ReleaseInTheOverflowStateKeepsTheInput) {
-    for (FakeField* longField : {&text1, &text2}) {
-        FakeField& hinted = other(*longField);
-        const std::u16string input(kMaxNumeralLength + 1, u'9');
-        longField->SetText(input);
-        releaseKeyIn(*longField);
-        releaseKeyIn(hinted);
-        EXPECT_TRUE(longField->text == input) << "the input is gone";
-        EXPECT_EQ(hinted.placeholder, kHint);
-        typeInto(hinted, u"1");
-        EXPECT_EQ(longField->text, u"1");
-    }
+struct KeptInputCase {
+    const char* name;
+    bool intoDecimal;
+    std::u16string input;
+};
+
+void PrintTo(const KeptInputCase& c, std::ostream* os) {
+    *os << c.name;
 }
+
+class Form1KeptInput : public Form1Test, public ::testing::WithParamInterface<KeptInputCase> {};
+
+// A field that the program emptied because the other field holds no numeral it converts is the
+// program's output: a release in it (the Tab that moved there, a click and an arrow key, Shift or
+// Ctrl+C) keeps the input. Typed into, it converts; erased again, both fields end empty.
+TEST_P(Form1KeptInput, ReleaseInTheEmptiedFieldKeepsTheInput) {
+    const KeptInputCase& c = GetParam();
+    FakeField& source = c.intoDecimal ? text1 : text2;
+    FakeField& emptied = other(source);
+    source.SetText(c.input);
+    releaseKeyIn(source);
+    ASSERT_EQ(emptied.text, u"");
+    releaseKeyIn(emptied);
+    releaseKeyIn(emptied);
+    EXPECT_TRUE(source.text == c.input) << "the input is gone";
+    typeInto(emptied, u"1");
+    EXPECT_EQ(source.text, u"1");
+    emptied.backspace();
+    releaseKeyIn(emptied);
+    EXPECT_EQ(source.text, u"");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Inputs, Form1KeptInput,
+    ::testing::Values(KeptInputCase{"MistypedDecimal", true, u"12x"},
+                      KeptInputCase{"MistypedHex", false, u"fg"},
+                      KeptInputCase{"SignedDecimal", true, u"-5"},
+                      KeptInputCase{"OverlongDecimal", true,
+                                    std::u16string(kMaxNumeralLength + 1, u'9')},
+                      KeptInputCase{"OverlongHex", false,
+                                    std::u16string(kMaxNumeralLength + 1, u'F')}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // 27300 hexadecimal digits give a decimal numeral longer than any that converts. A release in
 // it (Tab into it, Ctrl+C, an arrow) leaves the input whole; an edit of it is the user's own.
