@@ -11,11 +11,9 @@
 
 namespace zif::qt {
 
-// The layout was drawn at 96 dots per inch, where a pixel is 15 twips. Qt's device-independent
-// pixels are of that size, so the layout keeps its proportions at any other resolution.
-inline constexpr int kTwipsPerPixel = kTwipsPerInch / 96;
-
-QRect toPixels(const TwipRect& twips);
+// Twips in pixels at the given dots per inch. Each edge is rounded on its own, so that
+// neighbouring rectangles stay as far apart as the layout has them.
+QRect toPixels(const TwipRect& twips, int dpiX, int dpiY);
 
 // The converter window: "Dez:" and "Hex:" rows, each a label and a field, placed as
 // zif::Form1Layout says. All it does itself is lay them out and forward the fields' focus and
@@ -24,7 +22,7 @@ class Form1Window : public QWidget {
     Q_OBJECT
 
 public:
-    // The layout was drawn for this size; larger text would clip the labels' colons.
+    // The platform's face at the size the layout was drawn for.
     static constexpr int kFontPointSize = 8;
 
     explicit Form1Window(QWidget* parent = nullptr);
@@ -34,7 +32,14 @@ public:
     FieldEdit* text1() const { return text1_; }
     FieldEdit* text2() const { return text2_; }
 
+protected:
+    void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
 private:
+    void layOut();
+    void followScreen(QScreen* screen);
+
     QLabel* label1_;
     FieldEdit* text1_;
     QLabel* label2_;
@@ -42,6 +47,8 @@ private:
     LineEditField field1_;
     LineEditField field2_;
     Form1 form_;
+    QMetaObject::Connection screenDpi_;
+    bool followsScreens_ = false;
 };
 
 }  // namespace zif::qt

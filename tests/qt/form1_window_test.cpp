@@ -1,10 +1,8 @@
 #include <QAccessible>
 #include <QClipboard>
-#include <QFontMetrics>
 #include <QMenu>
 #include <QMessageBox>
 #include <QScreen>
-#include <QStyleOptionFrame>
 #include <QTimer>
 #include <QtTest>
 #include <memory>
@@ -96,7 +94,6 @@ private slots:
     void geometry();
     void windowFrame();
     void tabOrderAndAccessibility();
-    void fontFitsTheLayout();
     void uncaughtErrorIsReported_data();
     void uncaughtErrorIsReported();
     void errorEndsEventLoopAfterMessageBox_data();
@@ -645,37 +642,6 @@ void Form1WindowTest::tabOrderAndAccessibility() {
     QCOMPARE(QAccessible::queryAccessibleInterface(window_->text2())->text(QAccessible::Name),
              "Hex");
     QCOMPARE(QAccessible::queryAccessibleInterface(window_.get())->role(), QAccessible::Window);
-}
-
-// At Qt's usual 9 pt the labels' colons are cut off and the fields are too low for a line.
-void Form1WindowTest::fontFitsTheLayout() {
-    QCOMPARE(window_->font().pointSize(), 8);
-    QCOMPARE(window_->font().family(), QApplication::font().family());
-    for (QLabel* label : {window_->label1(), window_->label2()}) {
-        const QFontMetrics metrics(label->font());
-        QVERIFY2(metrics.horizontalAdvance(label->text()) <= label->contentsRect().width(),
-                 qPrintable(label->text()));
-        QVERIFY(metrics.height() <= label->contentsRect().height());
-    }
-    for (FieldEdit* edit : {window_->text1(), window_->text2()}) {
-        QStyleOptionFrame option;
-        option.initFrom(edit);
-        option.lineWidth = edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, edit);
-        option.state |= QStyle::State_Sunken;
-        const QRect contents =
-            edit->style()->subElementRect(QStyle::SE_LineEditContents, &option, edit);
-        // QLineEdit centres one line in its contents and clips the text to them.
-        const QFontMetrics metrics(edit->font());
-        const int baseline =
-            contents.top() + (contents.height() - metrics.height() + 1) / 2 + metrics.ascent();
-        const QRect ink = metrics.tightBoundingRect("0123456789ABCDEF").translated(0, baseline);
-        QVERIFY2(ink.top() >= contents.top() && ink.bottom() <= contents.bottom(),
-                 qPrintable(QString("ink %1..%2, field %3..%4")
-                                .arg(ink.top())
-                                .arg(ink.bottom())
-                                .arg(contents.top())
-                                .arg(contents.bottom())));
-    }
 }
 
 void Form1WindowTest::uncaughtErrorIsReported_data() {
