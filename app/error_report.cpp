@@ -6,18 +6,21 @@
 
 namespace zif {
 
-std::string_view errorDescription(int number) noexcept {
-    switch (number) {
-        case kOverflowError:
-            return "\xC3\x9C"
-                   "berlauf";  // "Überlauf"
-        case kOutOfMemoryError:
-            return "Nicht gen\xC3\xBCgend Speicher";
-        case kInternalError:
-            return "Interner Fehler";
-        default:
-            return {};
+namespace {
+constexpr bool listed(int number) {
+    for (const ErrorReport& error : kErrors) {
+        if (error.number == number) return true;
     }
+    return false;
+}
+static_assert(listed(kOverflowError) && listed(kOutOfMemoryError) && listed(kInternalError));
+}  // namespace
+
+std::string_view errorDescription(int number) noexcept {
+    for (const ErrorReport& error : kErrors) {
+        if (error.number == number) return error.description;
+    }
+    return {};
 }
 
 ErrorReport describeError(std::exception_ptr error) noexcept {

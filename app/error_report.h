@@ -12,6 +12,13 @@ struct ErrorReport {
     std::string_view description;  // German, UTF-8; static text
 };
 
+// Every error that can end the program, from app/errors.def.
+inline constexpr ErrorReport kErrors[] = {
+#define ZIF_ERROR(number, description, english) {number, description},
+#include "app/errors.def"
+#undef ZIF_ERROR
+};
+
 inline constexpr int kOutOfMemoryError = 7;
 inline constexpr int kInternalError = 51;
 

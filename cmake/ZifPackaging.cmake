@@ -76,6 +76,28 @@ elseif(UNIX AND NOT APPLE)
 
     install(FILES "${_zif_package_dir}/copyright" DESTINATION "${_zif_doc_dir}")
 
+    # The exit codes of the manual pages come from the program's own table of errors.
+    file(STRINGS "${PROJECT_SOURCE_DIR}/app/errors.def" _zif_errors ENCODING UTF-8
+        REGEX "^ZIF_ERROR\\(")
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+        "${PROJECT_SOURCE_DIR}/app/errors.def")
+    set(ZIF_MAN_EXIT_ERRORS "")
+    set(ZIF_MAN_EXIT_ERRORS_DE "")
+    foreach(_zif_error IN LISTS _zif_errors)
+        if(NOT _zif_error MATCHES "^ZIF_ERROR\\(([0-9]+), \"([^\"]*)\", \"([^\"]*)\"\\)$")
+            message(FATAL_ERROR "app/errors.def: cannot read \"${_zif_error}\"")
+        endif()
+        set(_zif_german "${CMAKE_MATCH_2}")
+        foreach(_zif_pair "Ü;\\(:U" "ü;\\(:u" "Ä;\\(:A" "ä;\\(:a" "Ö;\\(:O" "ö;\\(:o" "ß;\\(ss")
+            list(GET _zif_pair 0 _zif_from)
+            list(GET _zif_pair 1 _zif_to)
+            string(REPLACE "${_zif_from}" "${_zif_to}" _zif_german "${_zif_german}")
+        endforeach()
+        string(APPEND ZIF_MAN_EXIT_ERRORS ".TP\n.B ${CMAKE_MATCH_1}\n${CMAKE_MATCH_3}.\n")
+        string(APPEND ZIF_MAN_EXIT_ERRORS_DE ".TP\n.B ${CMAKE_MATCH_1}\n${_zif_german}.\n")
+    endforeach()
+    string(STRIP "${ZIF_MAN_EXIT_ERRORS}" ZIF_MAN_EXIT_ERRORS)
+    string(STRIP "${ZIF_MAN_EXIT_ERRORS_DE}" ZIF_MAN_EXIT_ERRORS_DE)
     configure_file("${PROJECT_SOURCE_DIR}/docs/man/zifwandler.1.in"
         "${_zif_package_dir}/man/zifwandler.1" @ONLY)
     configure_file("${PROJECT_SOURCE_DIR}/docs/man/zifwandler.de.1.in"
@@ -124,6 +146,9 @@ elseif(UNIX AND NOT APPLE)
     # the fields' context menus are only a recommendation of Qt and so are named here.
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
     set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-translations-l10n")
+    # Without it a Wayland desktop runs the program through XWayland, or, with no XWayland,
+    # finds no Qt platform plugin to start it with.
+    set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 endif()
 
 include(CPack)

@@ -61,6 +61,17 @@ TEST(ErrorReport, ProgramEndsWithTheErrorsNumber) {
     }
 }
 
+// Every listed error is one that a RuntimeError can carry, is told in German, and is a
+// process's exit status as it is: the documented exit codes are these numbers.
+TEST(ErrorReport, EveryListedErrorEndsTheProgramWithItsNumber) {
+    for (const ErrorReport& listed : kErrors) {
+        const auto error = std::make_exception_ptr(RuntimeError(listed.number));
+        EXPECT_EQ(reportError(error, [](const ErrorReport&) {}), listed.number);
+        EXPECT_EQ(describeError(error).description, listed.description);
+        EXPECT_FALSE(listed.description.empty());
+    }
+}
+
 TEST(FirstError, KeepsOnlyTheFirstUntilTaken) {
     FirstError first;
     const std::exception_ptr one = std::make_exception_ptr(1);

@@ -8,12 +8,15 @@ if(NOT count EQUAL 1)
     message(FATAL_ERROR "expected one package, found: ${debs}")
 endif()
 
-execute_process(COMMAND "${DPKG_DEB}" -f "${debs}" Package Version Section Depends Maintainer Homepage
+execute_process(COMMAND "${DPKG_DEB}" -f "${debs}" Package Version Section Depends Recommends
+        Maintainer Homepage
     OUTPUT_VARIABLE fields COMMAND_ERROR_IS_FATAL ANY)
-# The German context menu needs Qt's translations, which Qt itself only recommends.
+# The German context menu needs Qt's translations, which Qt itself only recommends; a Wayland
+# desktop needs Qt's Wayland platform plugin.
 foreach(pattern "Package: zifwandler\n" "Version: 1\\.02\n" "Section: utils\n"
         "Depends: [^\n]*libc6" "Depends: [^\n]*libqt6widgets6"
-        "Depends: ([^\n]*, )?qt6-translations-l10n(,|\n)")
+        "Depends: ([^\n]*, )?qt6-translations-l10n(,|\n)"
+        "Recommends: ([^\n]*, )?qt6-wayland(,|\n)")
     if(NOT fields MATCHES "${pattern}")
         message(SEND_ERROR "package control lacks ${pattern}:\n${fields}")
     endif()
