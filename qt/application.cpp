@@ -15,7 +15,7 @@ Application::Application(int& argc, char** argv)
     setApplicationName(QString::fromUtf8(kApplicationName));
     setApplicationDisplayName(QString::fromUtf8(kDisplayName));
     setApplicationVersion(QString::fromUtf8(kDisplayVersion));
-    setDesktopFileName(QStringLiteral("org.zifwandler.ZifWandler"));
+    setDesktopFileName(QString::fromUtf8(kApplicationId));
     // The six images of the Windows icon group, so title bar and task switcher pick a size.
     setWindowIcon(QIcon(QStringLiteral(":/zifwandler.ico")));
     // The fields' context menus and Qt's standard dialogs speak German like the rest.
