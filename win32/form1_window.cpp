@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "win32/application.h"
+#include "win32/system_font.h"
 #include "win32/text.h"
 #include "window/form1_layout.h"
 
@@ -22,42 +23,11 @@ int pixels(int twips, UINT dpi) {
     return MulDiv(twips, static_cast<int>(dpi), kTwipsPerInch);
 }
 
-// Newer user32 functions are looked up at run time so that older Windows still starts the
-// program, with the system DPI instead of the monitor's.
-template <class Function>
-Function* user32Function(const char* name) {
-    const HMODULE user32 = GetModuleHandleW(L"user32.dll");
-    const FARPROC found = user32 != nullptr ? GetProcAddress(user32, name) : nullptr;
-    return reinterpret_cast<Function*>(reinterpret_cast<void (*)()>(found));
-}
-
-UINT systemDpi() {
-    const HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    return dpi > 0 ? static_cast<UINT>(dpi) : USER_DEFAULT_SCREEN_DPI;
-}
-
 UINT windowDpi(HWND window) {
+    // Older Windows has no DPI per window, only the system's.
     static auto* const forWindow = user32Function<decltype(GetDpiForWindow)>("GetDpiForWindow");
     const UINT dpi = forWindow != nullptr ? forWindow(window) : 0;
     return dpi != 0 ? dpi : systemDpi();
-}
-
-LOGFONTW messageFont(UINT dpi) {
-    static auto* const forDpi =
-        user32Function<decltype(SystemParametersInfoForDpi)>("SystemParametersInfoForDpi");
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof metrics;
-    if (forDpi != nullptr && forDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi)) {
-        return metrics.lfMessageFont;
-    }
-    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
-        throw std::runtime_error("SPI_GETNONCLIENTMETRICS failed");
-    }
-    LOGFONTW font = metrics.lfMessageFont;
-    font.lfHeight = MulDiv(font.lfHeight, static_cast<int>(dpi), static_cast<int>(systemDpi()));
-    return font;
 }
 
 SIZE outerSize(UINT dpi) {

@@ -20,6 +20,7 @@
 #include "win32/application.h"
 #include "win32/edit_field.h"
 #include "win32/form1_window.h"
+#include "win32/system_font.h"
 
 namespace zif::win32 {
 namespace {
@@ -555,6 +556,17 @@ TEST(Win32Layout, WindowUsesTheApplicationIcon) {
         EXPECT_EQ(usedPixels == pixelsOf(expected), true) << icon.name;
         EXPECT_EQ(pixelsOf(ofClass) == usedPixels, true) << icon.name;
         if (hasIconGroup) DestroyIcon(expected);
+    }
+}
+
+// --- System metrics ---------------------------------------------------------------------------
+
+// Windows XP refuses SPI_GETNONCLIENTMETRICS with any size but its own structure's, 500 bytes,
+// which lacks the field that Vista added; later Windows take the whole structure.
+TEST(Win32SystemFont, NonClientMetricsSizeFitsTheWindowsVersion) {
+    const std::pair<DWORD, UINT> cases[] = {{5, 500}, {6, 504}, {10, 504}};
+    for (const auto& [major, size] : cases) {
+        EXPECT_EQ(nonClientMetricsSize(major), size) << "Windows " << major;
     }
 }
 
