@@ -6,11 +6,14 @@
 
 #include "window/field.h"
 
+struct IAccPropServices;
+
 namespace zif::win32 {
 
 // A single-line EDIT control as the window's handlers see it. The control is subclassed so
 // that its key releases and focus gains reach the handlers: after the control's own handling,
-// and through guard(), so that a failing handler never unwinds through user32.
+// and through guard(), so that a failing handler never unwinds through user32. Its hint is
+// also its accessible description, where the thread has COM and Windows its annotation service.
 class EditField final : public Field {
 public:
     EditField(HWND edit, std::function<void()> gotFocus, std::function<void()> keyUp);
@@ -36,6 +39,7 @@ private:
     HWND edit_;
     std::function<void()> gotFocus_;
     std::function<void()> keyUp_;
+    IAccPropServices* annotations_ = nullptr;
 };
 
 }  // namespace zif::win32

@@ -88,18 +88,19 @@ Form1Window::Form1Window(HINSTANCE instance, std::function<void()> closed)
     if (!window_) throw std::runtime_error("CreateWindowExW failed for Form1");
     HWND window = window_.get();
 
-    // Creation order is the tab order: Text1, then Text2; the labels take no focus.
+    // Each label comes just before its field: a screen reader names a field after the label
+    // before it. Tab skips the labels, so the order of the fields is the tab order.
     constexpr DWORD kEditStyle = WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL;
-    HWND text1 =
-        createChild(window, instance_, L"EDIT", L"", kEditStyle, WS_EX_CLIENTEDGE, kText1Id);
-    HWND text2 =
-        createChild(window, instance_, L"EDIT", L"", kEditStyle, WS_EX_CLIENTEDGE, kText2Id);
     label1_ =
         createChild(window, instance_, L"STATIC",
                     wideFromUtf8(Form1Layout::kDecimalRow.caption).c_str(), SS_LEFT, 0, kLabel1Id);
+    HWND text1 =
+        createChild(window, instance_, L"EDIT", L"", kEditStyle, WS_EX_CLIENTEDGE, kText1Id);
     label2_ =
         createChild(window, instance_, L"STATIC",
                     wideFromUtf8(Form1Layout::kHexRow.caption).c_str(), SS_LEFT, 0, kLabel2Id);
+    HWND text2 =
+        createChild(window, instance_, L"EDIT", L"", kEditStyle, WS_EX_CLIENTEDGE, kText2Id);
 
     text1_ = std::make_unique<EditField>(
         text1, [this] { form_->Text1_GotFocus(); }, [this] { form_->Text1_KeyUp(); });
