@@ -89,10 +89,10 @@ void EditField::SetPlaceholder(std::u16string_view text) {
     // (Wine's has no annotations), the field still shows it.
     const auto object = static_cast<DWORD>(OBJID_CLIENT);
     const HRESULT annotated =
-        wide.empty() ? annotations_->ClearHwndProps(edit_, object, CHILDID_SELF,
-                                                    &PROPID_ACC_DESCRIPTION, 1)
-                     : annotations_->SetHwndPropStr(edit_, object, CHILDID_SELF,
-                                                    PROPID_ACC_DESCRIPTION, wide.c_str());
+        wide.empty()
+            ? annotations_->ClearHwndProps(edit_, object, CHILDID_SELF, &PROPID_ACC_DESCRIPTION, 1)
+            : annotations_->SetHwndPropStr(edit_, object, CHILDID_SELF, PROPID_ACC_DESCRIPTION,
+                                           wide.c_str());
     if (SUCCEEDED(annotated)) {
         NotifyWinEvent(EVENT_OBJECT_DESCRIPTIONCHANGE, edit_, OBJID_CLIENT, CHILDID_SELF);
     }

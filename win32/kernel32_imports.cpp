@@ -12,7 +12,8 @@ namespace {
 ULONGLONG WINAPI tickCount64() {
     using Function = ULONGLONG(WINAPI*)();
     const HMODULE kernel32 = GetModuleHandleW(L"kernel32.dll");
-    const FARPROC found = kernel32 != nullptr ? GetProcAddress(kernel32, "GetTickCount64") : nullptr;
+    const FARPROC found =
+        kernel32 != nullptr ? GetProcAddress(kernel32, "GetTickCount64") : nullptr;
     if (found != nullptr) {
         return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(found))();
     }

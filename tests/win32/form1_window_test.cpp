@@ -31,7 +31,6 @@ using Seen = std::vector<std::u16string>;
 constexpr wchar_t kBackspace = L'\b';
 const std::u16string kOverflow = u"\u00DCberlauf";
 
-
 // While set, operator new fails (see below): out of memory, on this thread's next allocation.
 bool allocationFails = false;
 struct OutOfMemory {
@@ -181,7 +180,7 @@ TEST(Win32Typing, SendInputTypingTabAndShiftTab) {
             inputs.push_back(input);
         }
         EXPECT_EQ(SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)),
-                 static_cast<UINT>(inputs.size()));
+                  static_cast<UINT>(inputs.size()));
         for (int round = 0; round < 20; ++round) {
             Sleep(5);
             pump(window.form.hwnd());
@@ -235,7 +234,8 @@ TEST(Win32Focus, TabOrderIsText1Text2) {
                  {"Shift+Tab from Text1", text1, TRUE, text2},
                  {"Shift+Tab from Text2", text2, TRUE, text1}};
     for (const auto& step : steps) {
-        EXPECT_EQ(GetNextDlgTabItem(form, step.from, step.previous) == step.expected, true) << step.name;
+        EXPECT_EQ(GetNextDlgTabItem(form, step.from, step.previous) == step.expected, true)
+            << step.name;
         // The same through the message loop, as a posted key.
         SetFocus(step.from);
         if (step.previous) PostMessageW(step.from, WM_KEYDOWN, VK_SHIFT, 1);
@@ -326,7 +326,8 @@ TEST(Win32Overflow, ShowsThePlaceholderWithNoLengthLimit) {
         EXPECT_EQ(cueBannerOf(target), std::u16string()) << c.name;
         const std::u16string converted = textOf(target);
         EXPECT_EQ(converted.size() > 20000, true) << c.name;
-        EXPECT_EQ(converted, ConvertBase(textOf(source), c.intoHex ? 16 : 10, c.intoHex ? 10 : 16)) << c.name;
+        EXPECT_EQ(converted, ConvertBase(textOf(source), c.intoHex ? 16 : 10, c.intoHex ? 10 : 16))
+            << c.name;
 
         // The field itself takes any length: typing goes on beyond 32767 characters.
         EXPECT_EQ(SendMessageW(source, EM_GETLIMITTEXT, 0, 0) >= 0x7FFFFFFE, true) << c.name;
@@ -474,7 +475,8 @@ TEST(Win32Layout, FollowsADpiChange) {
         GetObjectW(reinterpret_cast<HFONT>(SendMessageW(window.form.text1(), WM_GETFONT, 0, 0)),
                    sizeof font, &font);
         const std::string name = std::to_string(c.dpi) + " dpi";
-        EXPECT_EQ(std::abs(font.lfHeight) * 96 / static_cast<int>(c.dpi), std::abs(before.lfHeight)) << name;
+        EXPECT_EQ(std::abs(font.lfHeight) * 96 / static_cast<int>(c.dpi), std::abs(before.lfHeight))
+            << name;
     }
 }
 
@@ -559,6 +561,114 @@ TEST(Win32Layout, WindowUsesTheApplicationIcon) {
         EXPECT_EQ(pixelsOf(ofClass) == usedPixels, true) << icon.name;
         if (hasIconGroup) DestroyIcon(expected);
     }
+}
+
+// --- Larger text -----------------------------------------------------------------------------
+
+// The system's message font at another size or weight, for as long as the object lives.
+class MessageFont {
+public:
+    MessageFont(LONG height, LONG weight) {
+        original_.cbSize = sizeof original_;
+        SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof original_, &original_, 0);
+        NONCLIENTMETRICSW changed = original_;
+        changed.lfMessageFont.lfHeight = height;
+        changed.lfMessageFont.lfWeight = weight;
+        set_ = SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, sizeof changed, &changed, 0) != 0;
+    }
+    ~MessageFont() {
+        SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, sizeof original_, &original_, 0);
+    }
+    MessageFont(const MessageFont&) = delete;
+    MessageFont& operator=(const MessageFont&) = delete;
+    bool set() const { return set_; }
+
+private:
+    NONCLIENTMETRICSW original_{};
+    bool set_ = false;
+};
+
+// What a user with large text must see whole: each caption within its label, and the digits
+// of each field from the top of its text rectangle down to the baseline; no control overlaps.
+void expectTextFits(const Window& window, const std::string& name) {
+    const HWND labels[] = {window.form.label1(), window.form.label2()};
+    const HWND fields[] = {window.form.text1(), window.form.text2()};
+    for (int row = 0; row < 2; ++row) {
+        for (HWND control : {labels[row], fields[row]}) {
+            HDC dc = GetDC(control);
+            const HGDIOBJ previous =
+                SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+            TEXTMETRICW metrics{};
+            GetTextMetricsW(dc, &metrics);
+            const std::u16string shown = textOf(control);
+            const std::wstring text(shown.begin(), shown.end());
+            SIZE extent{};
+            GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+            SelectObject(dc, previous);
+            ReleaseDC(control, dc);
+            RECT client{};
+            GetClientRect(control, &client);
+            if (control == labels[row]) {
+                EXPECT_LE(extent.cx, client.right) << name << ", label " << row + 1;
+                EXPECT_LE(metrics.tmHeight, client.bottom) << name << ", label " << row + 1;
+            } else {
+                RECT format{};
+                SendMessageW(control, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+                EXPECT_LE(format.top + metrics.tmAscent, client.bottom)
+                    << name << ", field " << row + 1;
+            }
+        }
+        EXPECT_LE(clientRectOf(labels[row]).right, clientRectOf(fields[row]).left) << name;
+    }
+    EXPECT_LE(clientRectOf(fields[0]).bottom, clientRectOf(labels[1]).top) << name;
+    RECT client{};
+    GetClientRect(window.form.hwnd(), &client);
+    EXPECT_LE(clientRectOf(fields[1]).bottom, client.bottom) << name;
+    EXPECT_LE(clientRectOf(fields[1]).right, client.right) << name;
+}
+
+struct LargeFontCase {
+    const char* name;
+    LONG height;
+    LONG weight;
+};
+const LargeFontCase kLargeFonts[] = {
+    {"-18 px", -18, FW_NORMAL}, {"-18 px bold", -18, FW_BOLD}, {"-32 px", -32, FW_NORMAL}};
+
+TEST(Win32LargerText, CaptionsAndDigitsFitTheMessageFont) {
+    for (const LargeFontCase& c : kLargeFonts) {
+        MessageFont font(c.height, c.weight);
+        ASSERT_TRUE(font.set());
+        Window window;
+        setText(window.form.text1(), u"9876543210");
+        expectTextFits(window, c.name);
+    }
+}
+
+TEST(Win32LargerText, ASettingsChangeWhileRunningTakesEffect) {
+    Window window;
+    RECT before{};
+    GetWindowRect(window.form.hwnd(), &before);
+    {
+        MessageFont font(-18, FW_NORMAL);
+        ASSERT_TRUE(font.set());
+        SendMessageW(window.form.hwnd(), WM_SETTINGCHANGE, SPI_SETNONCLIENTMETRICS, 0);
+        for (HWND control : {window.form.label1(), window.form.text2()}) {
+            LOGFONTW used{};
+            GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)),
+                       sizeof used, &used);
+            EXPECT_EQ(used.lfHeight, -18);
+        }
+        expectTextFits(window, "-18 px after the change");
+        RECT after{};
+        GetWindowRect(window.form.hwnd(), &after);
+        EXPECT_EQ((std::vector<int>{after.left, after.top}),
+                  (std::vector<int>{before.left, before.top}));
+    }
+    SendMessageW(window.form.hwnd(), WM_SETTINGCHANGE, SPI_SETNONCLIENTMETRICS, 0);
+    RECT client{};
+    GetClientRect(window.form.hwnd(), &client);
+    EXPECT_EQ((std::vector<int>{client.right, client.bottom}), (std::vector<int>{169, 57}));
 }
 
 // --- System metrics ---------------------------------------------------------------------------
