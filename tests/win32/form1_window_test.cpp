@@ -719,6 +719,133 @@ TEST(Win32ScreenReader, FieldsAreNamedAfterTheirLabels) {
     EXPECT_EQ(accessibleTexts(window.form.text2()).first, L"Hex:");
 }
 
+// The system's annotation service as the program uses it, in its place for this process: each
+// window's accessible description as it stands. Wine's own service keeps no annotations.
+class DescriptionRecorder final : public IAccPropServices {
+public:
+    std::vector<std::pair<HWND, std::wstring>> descriptions;  // set, not yet cleared
+
+    std::wstring of(HWND window) const {
+        for (const auto& [annotated, text] : descriptions) {
+            if (annotated == window) return text;
+        }
+        return L"(none)";
+    }
+
+    HRESULT WINAPI QueryInterface(REFIID id, void** out) override {
+        *out = id == IID_IUnknown || id == IID_IAccPropServices ? this : nullptr;
+        return *out != nullptr ? S_OK : E_NOINTERFACE;
+    }
+    ULONG WINAPI AddRef() override { return 2; }
+    ULONG WINAPI Release() override { return 1; }
+    HRESULT WINAPI SetHwndPropStr(HWND window, DWORD object, DWORD child, MSAAPROPID property,
+                                  LPCWSTR text) override {
+        if (object != static_cast<DWORD>(OBJID_CLIENT) || child != CHILDID_SELF ||
+            property != PROPID_ACC_DESCRIPTION)
+            return E_INVALIDARG;
+        clear(window);
+        descriptions.emplace_back(window, text);
+        return S_OK;
+    }
+    HRESULT WINAPI ClearHwndProps(HWND window, DWORD, DWORD, const MSAAPROPID* properties,
+                                  int count) override {
+        for (int i = 0; i < count; ++i) {
+            if (properties[i] == PROPID_ACC_DESCRIPTION) clear(window);
+        }
+        return S_OK;
+    }
+    HRESULT WINAPI SetPropValue(const BYTE*, DWORD, MSAAPROPID, VARIANT) override {
+        return E_NOTIMPL;
+    }
+    HRESULT WINAPI SetPropServer(const BYTE*, DWORD, const MSAAPROPID*, int, IAccPropServer*,
+                                 AnnoScope) override {
+        return E_NOTIMPL;
+    }
+    HRESULT WINAPI ClearProps(const BYTE*, DWORD, const MSAAPROPID*, int) override {
+        return E_NOTIMPL;
+    }
+    HRESULT WINAPI SetHwndProp(HWND, DWORD, DWORD, MSAAPROPID, VARIANT) override {
+        return E_NOTIMPL;
+    }
+    HRESULT WINAPI SetHwndPropServer(HWND, DWORD, DWORD, const MSAAPROPID*, int, IAccPropServer*,
+                                     AnnoScope) override {
+        return E_NOTIMPL;
+    }
+    HRESULT WINAPI ComposeHwndIdentityString(HWND, DWORD, DWORD, BYTE**, DWORD*) override {
+        return E_NOTIMPL;
+    }
+    HRESULT WINAPI DecomposeHwndIdentityString(const BYTE*, DWORD, HWND*, DWORD*, DWORD*) override {
+        return E_NOTIMPL;
+    }
+    HRESULT WINAPI SetHmenuProp(HMENU, DWORD, MSAAPROPID, VARIANT) override { return E_NOTIMPL; }
+    HRESULT WINAPI SetHmenuPropStr(HMENU, DWORD, MSAAPROPID, LPCWSTR) override { return E_NOTIMPL; }
+    HRESULT WINAPI SetHmenuPropServer(HMENU, DWORD, const MSAAPROPID*, int, IAccPropServer*,
+                                      AnnoScope) override {
+        return E_NOTIMPL;
+    }
+    HRESULT WINAPI ClearHmenuProps(HMENU, DWORD, const MSAAPROPID*, int) override {
+        return E_NOTIMPL;
+    }
+    HRESULT WINAPI ComposeHmenuIdentityString(HMENU, DWORD, BYTE**, DWORD*) override {
+        return E_NOTIMPL;
+    }
+    HRESULT WINAPI DecomposeHmenuIdentityString(const BYTE*, DWORD, HMENU*, DWORD*) override {
+        return E_NOTIMPL;
+    }
+
+private:
+    void clear(HWND window) {
+        std::erase_if(descriptions, [window](const auto& entry) { return entry.first == window; });
+    }
+};
+
+class RecorderFactory final : public IClassFactory {
+public:
+    explicit RecorderFactory(DescriptionRecorder& recorder) : recorder_(recorder) {}
+    HRESULT WINAPI QueryInterface(REFIID id, void** out) override {
+        *out = id == IID_IUnknown || id == IID_IClassFactory ? this : nullptr;
+        return *out != nullptr ? S_OK : E_NOINTERFACE;
+    }
+    ULONG WINAPI AddRef() override { return 2; }
+    ULONG WINAPI Release() override { return 1; }
+    HRESULT WINAPI CreateInstance(IUnknown*, REFIID id, void** out) override {
+        return recorder_.QueryInterface(id, out);
+    }
+    HRESULT WINAPI LockServer(BOOL) override { return S_OK; }
+
+private:
+    DescriptionRecorder& recorder_;
+};
+
+TEST(Win32ScreenReader, TheHintIsAnnotatedAsTheDescription) {
+    ComThread com;
+    DescriptionRecorder recorder;
+    RecorderFactory factory(recorder);
+    DWORD registration = 0;
+    ASSERT_EQ(CoRegisterClassObject(CLSID_AccPropServices, &factory, CLSCTX_INPROC_SERVER,
+                                    REGCLS_MULTIPLEUSE, &registration),
+              S_OK);
+    {
+        Window window;
+        HWND text1 = window.form.text1();
+        HWND text2 = window.form.text2();
+        SetFocus(text1);
+        setText(text1, std::u16string(kMaxNumeralLength + 1, u'7'));
+        pressKey(text1, VK_END);
+        EXPECT_EQ(recorder.of(text2), L"\u00DCberlauf");
+        EXPECT_EQ(recorder.of(text1), L"(none)");
+        setText(text1, u"12");
+        pressKey(text1, VK_END);
+        EXPECT_EQ(recorder.of(text2), L"(none)");
+        setText(text1, std::u16string(kMaxNumeralLength + 1, u'7'));
+        pressKey(text1, VK_END);
+        EXPECT_EQ(recorder.of(text2), L"\u00DCberlauf");
+    }
+    // Annotations outlive their window unless cleared.
+    EXPECT_TRUE(recorder.descriptions.empty());
+    CoRevokeClassObject(registration);
+}
+
 // Whether this system keeps annotations of a window's accessible properties (Wine's service
 // refuses them).
 bool systemAnnotates() {
