@@ -43,11 +43,18 @@ EditField::EditField(HWND edit, std::function<void()> gotFocus, std::function<vo
 EditField::~EditField() {
     RemoveWindowSubclass(edit_, &EditField::subclassProc, kSubclassId);
     if (annotations_ != nullptr) {
-        // The service keeps an annotation until it is cleared, beyond the control's life.
-        annotations_->ClearHwndProps(edit_, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF,
-                                     &PROPID_ACC_DESCRIPTION, 1);
+        clearDescription();
         annotations_->Release();
     }
+}
+
+// The service keeps an annotation beyond the control's life until it is cleared, which only
+// works while the control exists: at its WM_NCDESTROY or with the field, whichever comes first.
+bool EditField::clearDescription() noexcept {
+    if (!described_) return true;
+    described_ = FAILED(annotations_->ClearHwndProps(edit_, static_cast<DWORD>(OBJID_CLIENT),
+                                                     CHILDID_SELF, &PROPID_ACC_DESCRIPTION, 1));
+    return !described_;
 }
 
 std::u16string EditField::Text() const {
@@ -87,20 +94,23 @@ void EditField::SetPlaceholder(std::u16string_view text) {
     if (annotations_ == nullptr) return;
     // A screen reader hears the hint as the field's description. Should the service refuse it
     // (Wine's has no annotations), the field still shows it.
-    const auto object = static_cast<DWORD>(OBJID_CLIENT);
-    const HRESULT annotated =
-        wide.empty()
-            ? annotations_->ClearHwndProps(edit_, object, CHILDID_SELF, &PROPID_ACC_DESCRIPTION, 1)
-            : annotations_->SetHwndPropStr(edit_, object, CHILDID_SELF, PROPID_ACC_DESCRIPTION,
-                                           wide.c_str());
-    if (SUCCEEDED(annotated)) {
-        NotifyWinEvent(EVENT_OBJECT_DESCRIPTIONCHANGE, edit_, OBJID_CLIENT, CHILDID_SELF);
+    bool changed = false;
+    if (wide.empty()) {
+        changed = described_ && clearDescription();
+    } else {
+        described_ = SUCCEEDED(annotations_->SetHwndPropStr(edit_, static_cast<DWORD>(OBJID_CLIENT),
+                                                            CHILDID_SELF, PROPID_ACC_DESCRIPTION,
+                                                            wide.c_str()));
+        changed = described_;
     }
+    if (changed) NotifyWinEvent(EVENT_OBJECT_DESCRIPTIONCHANGE, edit_, OBJID_CLIENT, CHILDID_SELF);
 }
 
 LRESULT CALLBACK EditField::subclassProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam,
                                          UINT_PTR, DWORD_PTR self) noexcept {
     if (message == WM_NCDESTROY) {
+        auto* field = reinterpret_cast<EditField*>(self);
+        if (field->annotations_ != nullptr) field->clearDescription();
         RemoveWindowSubclass(edit, &EditField::subclassProc, kSubclassId);
         return DefSubclassProc(edit, message, wParam, lParam);
     }

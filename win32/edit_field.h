@@ -35,11 +35,14 @@ private:
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     LRESULT afterDefault(UINT message, WPARAM wParam, LPARAM lParam,
                          const std::function<void()>& handler) noexcept;
+    // Takes the hint back from the annotation service; true once none is left.
+    bool clearDescription() noexcept;
 
     HWND edit_;
     std::function<void()> gotFocus_;
     std::function<void()> keyUp_;
     IAccPropServices* annotations_ = nullptr;
+    bool described_ = false;  // the service holds the hint as the description
 };
 
 }  // namespace zif::win32

@@ -845,7 +845,15 @@ TEST(Win32ScreenReader, TheHintIsAnnotatedAsTheDescription) {
         EXPECT_EQ(recorder.of(text2), L"\u00DCberlauf");
     }
     // Annotations outlive their window unless cleared.
-    EXPECT_TRUE(recorder.descriptions.empty());
+    EXPECT_TRUE(recorder.descriptions.empty()) << "after the window object";
+    {
+        Window window;
+        setText(window.form.text1(), std::u16string(kMaxNumeralLength + 1, u'7'));
+        pressKey(window.form.text1(), VK_END);
+        ASSERT_EQ(recorder.of(window.form.text2()), L"\u00DCberlauf");
+        DestroyWindow(window.form.hwnd());  // as a closed window goes: its controls first
+        EXPECT_TRUE(recorder.descriptions.empty()) << "after the window was closed";
+    }
     CoRevokeClassObject(registration);
 }
 
