@@ -687,27 +687,23 @@ TEST(Win32SystemFont, NonClientMetricsSizeFitsTheWindowsVersion) {
 
 // --- Screen readers ---------------------------------------------------------------------------
 
-// The name and description that Microsoft Active Accessibility gives a control.
-std::pair<std::wstring, std::wstring> accessibleTexts(HWND control) {
+// The name that Microsoft Active Accessibility gives a control.
+std::wstring accessibleName(HWND control) {
     IAccessible* accessible = nullptr;
     if (FAILED(AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT),
                                           IID_IAccessible,
                                           reinterpret_cast<void**>(&accessible)))) {
-        return {L"(none)", L"(none)"};
+        return L"(no accessible object)";
     }
     VARIANT self{};
     self.vt = VT_I4;
     self.lVal = CHILDID_SELF;
-    std::wstring texts[2];
     BSTR name = nullptr;
-    if (SUCCEEDED(accessible->get_accName(self, &name)) && name != nullptr) texts[0] = name;
-    BSTR description = nullptr;
-    if (SUCCEEDED(accessible->get_accDescription(self, &description)) && description != nullptr)
-        texts[1] = description;
+    std::wstring text;
+    if (SUCCEEDED(accessible->get_accName(self, &name)) && name != nullptr) text = name;
     SysFreeString(name);
-    SysFreeString(description);
     accessible->Release();
-    return {texts[0], texts[1]};
+    return text;
 }
 
 struct ComThread {
@@ -718,12 +714,13 @@ struct ComThread {
 TEST(Win32ScreenReader, FieldsAreNamedAfterTheirLabels) {
     ComThread com;
     Window window;
-    EXPECT_EQ(accessibleTexts(window.form.text1()).first, L"Dez:");
-    EXPECT_EQ(accessibleTexts(window.form.text2()).first, L"Hex:");
+    EXPECT_EQ(accessibleName(window.form.text1()), L"Dez:");
+    EXPECT_EQ(accessibleName(window.form.text2()), L"Hex:");
 }
 
 // The system's annotation service as the program uses it, in its place for this process: each
-// window's accessible description as it stands. Wine's own service keeps no annotations.
+// window's accessible description as it stands. (Wine's own service keeps no annotations, so
+// what a screen reader then reads cannot be checked here.)
 class DescriptionRecorder final : public IAccPropServices {
 public:
     std::vector<std::pair<HWND, std::wstring>> descriptions;  // set, not yet cleared
@@ -855,38 +852,6 @@ TEST(Win32ScreenReader, TheHintIsAnnotatedAsTheDescription) {
         EXPECT_TRUE(recorder.descriptions.empty()) << "after the window was closed";
     }
     CoRevokeClassObject(registration);
-}
-
-// Whether this system keeps annotations of a window's accessible properties (Wine's service
-// refuses them).
-bool systemAnnotates() {
-    IAccPropServices* services = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER,
-                                IID_IAccPropServices, reinterpret_cast<void**>(&services))))
-        return false;
-    HWND probe = CreateWindowW(L"STATIC", L"", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
-    const bool kept = SUCCEEDED(services->SetHwndPropStr(
-        probe, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, PROPID_ACC_DESCRIPTION, L"?"));
-    services->ClearHwndProps(probe, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF,
-                             &PROPID_ACC_DESCRIPTION, 1);
-    DestroyWindow(probe);
-    services->Release();
-    return kept;
-}
-
-TEST(Win32ScreenReader, TheHintIsTheFieldsDescription) {
-    ComThread com;
-    if (!systemAnnotates()) GTEST_SKIP() << "this system keeps no accessibility annotations";
-    Window window;
-    HWND text1 = window.form.text1();
-    SetFocus(text1);
-    setText(text1, std::u16string(kMaxNumeralLength + 1, u'7'));
-    pressKey(text1, VK_END);
-    EXPECT_EQ(accessibleTexts(window.form.text2()).second, L"\u00DCberlauf");
-    EXPECT_EQ(accessibleTexts(window.form.text2()).first, L"Hex:");
-    setText(text1, u"12");
-    pressKey(text1, VK_END);
-    EXPECT_EQ(accessibleTexts(window.form.text2()).second, L"");
 }
 
 // --- Errors and the end of the program ---------------------------------------------------------
