@@ -1,14 +1,18 @@
-# zif_add_test(<name> SOURCES <files...> LIBRARIES <targets...> [LABELS <labels...>])
-# Builds a GoogleTest executable and registers its cases with CTest. ZIF_TEST_FIXTURES, set
-# by the caller's folder, names CTest fixtures every case requires.
+# zif_add_test(<name> SOURCES <files...> LIBRARIES <targets...> [LABELS <labels...>]
+#              [RESOURCE_LOCK <resources...>])
+# Builds a GoogleTest executable and registers its cases with CTest, one test per case.
+# ZIF_TEST_FIXTURES, set by the caller's folder, names CTest fixtures every case requires.
 function(zif_add_test name)
-    cmake_parse_arguments(ARG "" "" "SOURCES;LIBRARIES;LABELS" ${ARGN})
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBRARIES;LABELS;RESOURCE_LOCK" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_LIBRARIES} zif::compile_options
         GTest::gtest GTest::gtest_main)
     set(properties)
     if(ARG_LABELS)
         list(APPEND properties LABELS "${ARG_LABELS}")
+    endif()
+    if(ARG_RESOURCE_LOCK)
+        list(APPEND properties RESOURCE_LOCK "${ARG_RESOURCE_LOCK}")
     endif()
     if(ZIF_TEST_FIXTURES)
         list(APPEND properties FIXTURES_REQUIRED "${ZIF_TEST_FIXTURES}")

@@ -1,5 +1,7 @@
 #include "win32/application.h"
 
+#include <objbase.h>
+
 #include <climits>
 #include <stdexcept>
 #include <string>
@@ -71,8 +73,26 @@ void showErrorReport(const ErrorReport& report) {
     MessageBoxW(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
 }
 
+namespace {
+// COM for the thread's lifetime in the program: the fields' accessible descriptions go through
+// a COM service. Without COM the program runs all the same.
+class ComApartment {
+public:
+    ComApartment() : initialized_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+    ~ComApartment() {
+        if (initialized_) CoUninitialize();
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+
+private:
+    bool initialized_;
+};
+}  // namespace
+
 int runApplication(HINSTANCE instance, int showCommand) noexcept {
     std::exception_ptr error;
+    const ComApartment com;
     try {
         // The window is gone before the report appears.
         Form1Window form(instance, [] { PostQuitMessage(0); });

@@ -1,6 +1,8 @@
 #include "win32/edit_field.h"
 
 #include <commctrl.h>
+#include <initguid.h>
+#include <oleacc.h>
 
 #include <climits>
 #include <new>
@@ -30,10 +32,29 @@ EditField::EditField(HWND edit, std::function<void()> gotFocus, std::function<vo
                            reinterpret_cast<DWORD_PTR>(this))) {
         throw std::runtime_error("SetWindowSubclass failed");
     }
+    // Without it (no COM on this thread) the hint is only drawn.
+    void* services = nullptr;
+    if (SUCCEEDED(CoCreateInstance(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER,
+                                   IID_IAccPropServices, &services))) {
+        annotations_ = static_cast<IAccPropServices*>(services);
+    }
 }
 
 EditField::~EditField() {
     RemoveWindowSubclass(edit_, &EditField::subclassProc, kSubclassId);
+    if (annotations_ != nullptr) {
+        clearDescription();
+        annotations_->Release();
+    }
+}
+
+// The service keeps an annotation beyond the control's life until it is cleared, which only
+// works while the control exists: at its WM_NCDESTROY or with the field, whichever comes first.
+bool EditField::clearDescription() noexcept {
+    if (!described_) return true;
+    described_ = FAILED(annotations_->ClearHwndProps(edit_, static_cast<DWORD>(OBJID_CLIENT),
+                                                     CHILDID_SELF, &PROPID_ACC_DESCRIPTION, 1));
+    return !described_;
 }
 
 std::u16string EditField::Text() const {
@@ -70,11 +91,26 @@ void EditField::SetPlaceholder(std::u16string_view text) {
     // Not every edit control repaints an empty field whose banner changed (Wine's does not), so
     // the old banner, or none, would stay on the screen.
     InvalidateRect(edit_, nullptr, TRUE);
+    if (annotations_ == nullptr) return;
+    // A screen reader hears the hint as the field's description. Should the service refuse it
+    // (Wine's has no annotations), the field still shows it.
+    bool changed = false;
+    if (wide.empty()) {
+        changed = described_ && clearDescription();
+    } else {
+        described_ = SUCCEEDED(annotations_->SetHwndPropStr(edit_, static_cast<DWORD>(OBJID_CLIENT),
+                                                            CHILDID_SELF, PROPID_ACC_DESCRIPTION,
+                                                            wide.c_str()));
+        changed = described_;
+    }
+    if (changed) NotifyWinEvent(EVENT_OBJECT_DESCRIPTIONCHANGE, edit_, OBJID_CLIENT, CHILDID_SELF);
 }
 
 LRESULT CALLBACK EditField::subclassProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam,
                                          UINT_PTR, DWORD_PTR self) noexcept {
     if (message == WM_NCDESTROY) {
+        auto* field = reinterpret_cast<EditField*>(self);
+        if (field->annotations_ != nullptr) field->clearDescription();
         RemoveWindowSubclass(edit, &EditField::subclassProc, kSubclassId);
         return DefSubclassProc(edit, message, wParam, lParam);
     }

@@ -6,11 +6,14 @@
 
 #include "window/field.h"
 
+struct IAccPropServices;
+
 namespace zif::win32 {
 
 // A single-line EDIT control as the window's handlers see it. The control is subclassed so
 // that its key releases and focus gains reach the handlers: after the control's own handling,
-// and through guard(), so that a failing handler never unwinds through user32.
+// and through guard(), so that a failing handler never unwinds through user32. Its hint is
+// also its accessible description, where the thread has COM and Windows its annotation service.
 class EditField final : public Field {
 public:
     EditField(HWND edit, std::function<void()> gotFocus, std::function<void()> keyUp);
@@ -32,10 +35,14 @@ private:
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     LRESULT afterDefault(UINT message, WPARAM wParam, LPARAM lParam,
                          const std::function<void()>& handler) noexcept;
+    // Takes the hint back from the annotation service; true once none is left.
+    bool clearDescription() noexcept;
 
     HWND edit_;
     std::function<void()> gotFocus_;
     std::function<void()> keyUp_;
+    IAccPropServices* annotations_ = nullptr;
+    bool described_ = false;  // the service holds the hint as the description
 };
 
 }  // namespace zif::win32

@@ -1,10 +1,12 @@
 #include "win32/form1_window.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <string>
 #include <utility>
 
 #include "win32/application.h"
+#include "win32/system_font.h"
 #include "win32/text.h"
 #include "window/form1_layout.h"
 
@@ -22,53 +24,114 @@ int pixels(int twips, UINT dpi) {
     return MulDiv(twips, static_cast<int>(dpi), kTwipsPerInch);
 }
 
-// Newer user32 functions are looked up at run time so that older Windows still starts the
-// program, with the system DPI instead of the monitor's.
-template <class Function>
-Function* user32Function(const char* name) {
-    const HMODULE user32 = GetModuleHandleW(L"user32.dll");
-    const FARPROC found = user32 != nullptr ? GetProcAddress(user32, name) : nullptr;
-    return reinterpret_cast<Function*>(reinterpret_cast<void (*)()>(found));
+// A control's place in the client area, in pixels.
+struct Box {
+    int left;
+    int top;
+    int width;
+    int height;
+};
+
+struct Geometry {
+    SIZE client;
+    Box label1, text1, label2, text2;
+};
+
+// What the message font needs of the controls, in pixels: the wider caption, a label's line,
+// and a field that shows its digits whole.
+struct TextNeeds {
+    int captionWidth;
+    int lineHeight;
+    int fieldHeight;
+};
+
+Box scaled(const TwipRect& twips, UINT dpi) {
+    return {pixels(twips.left, dpi), pixels(twips.top, dpi), pixels(twips.width, dpi),
+            pixels(twips.height, dpi)};
 }
 
-UINT systemDpi() {
-    const HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    return dpi > 0 ? static_cast<UINT>(dpi) : USER_DEFAULT_SCREEN_DPI;
+// The layout in twips at `dpi`, grown only where the font needs more room: a label first into
+// the gap up to its field, then the fields move right; a taller row moves the row below down.
+// At the font sizes the layout was drawn for, nothing moves.
+Geometry fit(UINT dpi, const TextNeeds& needs) {
+    const Form1Layout::Row& decimal = Form1Layout::kDecimalRow;
+    const Form1Layout::Row& hex = Form1Layout::kHexRow;
+    Geometry geometry{
+        {pixels(Form1Layout::kClientArea.width, dpi), pixels(Form1Layout::kClientArea.height, dpi)},
+        scaled(decimal.label, dpi),
+        scaled(decimal.field, dpi),
+        scaled(hex.label, dpi),
+        scaled(hex.field, dpi)};
+    const Box& label = geometry.label1;
+    const Box& field = geometry.text1;
+    const int labelWidth = std::max(label.width, needs.captionWidth);
+    const int right = std::max(0, label.left + labelWidth - field.left);
+    const int labelHeight = std::max(label.height, needs.lineHeight);
+    const int fieldHeight = std::max(field.height, needs.fieldHeight);
+    const int down = std::max(labelHeight, fieldHeight) - std::max(label.height, field.height);
+    for (Box* each : {&geometry.label1, &geometry.label2}) {
+        each->width = labelWidth;
+        each->height = labelHeight;
+    }
+    for (Box* each : {&geometry.text1, &geometry.text2}) {
+        each->left += right;
+        each->height = fieldHeight;
+    }
+    geometry.label2.top += down;
+    geometry.text2.top += down;
+    geometry.client.cx += right;
+    geometry.client.cy += 2 * down;
+    return geometry;
 }
 
 UINT windowDpi(HWND window) {
+    // Older Windows has no DPI per window, only the system's.
     static auto* const forWindow = user32Function<decltype(GetDpiForWindow)>("GetDpiForWindow");
     const UINT dpi = forWindow != nullptr ? forWindow(window) : 0;
     return dpi != 0 ? dpi : systemDpi();
 }
 
-LOGFONTW messageFont(UINT dpi) {
-    static auto* const forDpi =
-        user32Function<decltype(SystemParametersInfoForDpi)>("SystemParametersInfoForDpi");
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof metrics;
-    if (forDpi != nullptr && forDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi)) {
-        return metrics.lfMessageFont;
-    }
-    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
-        throw std::runtime_error("SPI_GETNONCLIENTMETRICS failed");
-    }
-    LOGFONTW font = metrics.lfMessageFont;
-    font.lfHeight = MulDiv(font.lfHeight, static_cast<int>(dpi), static_cast<int>(systemDpi()));
-    return font;
-}
-
-SIZE outerSize(UINT dpi) {
-    RECT frame{0, 0, pixels(Form1Layout::kClientArea.width, dpi),
-               pixels(Form1Layout::kClientArea.height, dpi)};
+SIZE outerSize(SIZE client, UINT dpi) {
+    RECT frame{0, 0, client.cx, client.cy};
     static auto* const forDpi =
         user32Function<decltype(AdjustWindowRectExForDpi)>("AdjustWindowRectExForDpi");
     if (forDpi == nullptr || !forDpi(&frame, kStyle, FALSE, kExStyle, dpi)) {
         AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
     }
     return {frame.right - frame.left, frame.bottom - frame.top};
+}
+
+TextNeeds measureText(HWND field, HWND label1, HWND label2, HFONT font, UINT dpi) {
+    // The field's frame and text margin, at the size the layout gives it.
+    const Box spec = scaled(Form1Layout::kDecimalRow.field, dpi);
+    SetWindowPos(field, nullptr, spec.left, spec.top, spec.width, spec.height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT outer{};
+    RECT inner{};
+    RECT format{};
+    GetWindowRect(field, &outer);
+    GetClientRect(field, &inner);
+    SendMessageW(field, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+
+    const HDC dc = GetDC(field);
+    const HGDIOBJ previous = SelectObject(dc, font);
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    int captionWidth = 0;
+    for (HWND label : {label1, label2}) {
+        wchar_t caption[16] = {};
+        const int length = GetWindowTextW(label, caption, 16);
+        SIZE extent{};
+        GetTextExtentPoint32W(dc, caption, length, &extent);
+        captionWidth = std::max(captionWidth, static_cast<int>(extent.cx));
+    }
+    SelectObject(dc, previous);
+    ReleaseDC(field, dc);
+    // Digits and the captions' letters stand on the baseline: a field shows them whole down to
+    // the font's ascent, below its frame and the top of its text rectangle.
+    const int frame = (outer.bottom - outer.top) - inner.bottom;
+    return {captionWidth, static_cast<int>(metrics.tmHeight),
+            frame + static_cast<int>(format.top) + static_cast<int>(metrics.tmAscent)};
 }
 
 HICON applicationIcon(HINSTANCE instance, int sizeMetric) {
@@ -118,18 +181,19 @@ Form1Window::Form1Window(HINSTANCE instance, std::function<void()> closed)
     if (!window_) throw std::runtime_error("CreateWindowExW failed for Form1");
     HWND window = window_.get();
 
-    // Creation order is the tab order: Text1, then Text2; the labels take no focus.
+    // Each label comes just before its field: a screen reader names a field after the label
+    // before it. Tab skips the labels, so the order of the fields is the tab order.
     constexpr DWORD kEditStyle = WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL;
-    HWND text1 =
-        createChild(window, instance_, L"EDIT", L"", kEditStyle, WS_EX_CLIENTEDGE, kText1Id);
-    HWND text2 =
-        createChild(window, instance_, L"EDIT", L"", kEditStyle, WS_EX_CLIENTEDGE, kText2Id);
     label1_ =
         createChild(window, instance_, L"STATIC",
                     wideFromUtf8(Form1Layout::kDecimalRow.caption).c_str(), SS_LEFT, 0, kLabel1Id);
+    HWND text1 =
+        createChild(window, instance_, L"EDIT", L"", kEditStyle, WS_EX_CLIENTEDGE, kText1Id);
     label2_ =
         createChild(window, instance_, L"STATIC",
                     wideFromUtf8(Form1Layout::kHexRow.caption).c_str(), SS_LEFT, 0, kLabel2Id);
+    HWND text2 =
+        createChild(window, instance_, L"EDIT", L"", kEditStyle, WS_EX_CLIENTEDGE, kText2Id);
 
     text1_ = std::make_unique<EditField>(
         text1, [this] { form_->Text1_GotFocus(); }, [this] { form_->Text1_KeyUp(); });
@@ -166,7 +230,9 @@ void Form1Window::show(int showCommand) {
 
 void Form1Window::layOut(UINT dpi, const RECT* suggested) {
     dpi_ = dpi;
-    const SIZE size = outerSize(dpi);
+    applyFont(dpi);
+    const Geometry geometry = fit(dpi, measureText(text1(), label1_, label2_, font_.get(), dpi));
+    const SIZE size = outerSize(geometry.client, dpi);
     POINT origin{};
     if (suggested != nullptr) {
         origin = {suggested->left, suggested->top};
@@ -183,23 +249,20 @@ void Form1Window::layOut(UINT dpi, const RECT* suggested) {
     // Where the frame does not scale with the DPI as predicted, the client area still must.
     RECT client{};
     GetClientRect(hwnd(), &client);
-    const SIZE missing{pixels(Form1Layout::kClientArea.width, dpi) - client.right,
-                       pixels(Form1Layout::kClientArea.height, dpi) - client.bottom};
+    const SIZE missing{geometry.client.cx - client.right, geometry.client.cy - client.bottom};
     if (missing.cx != 0 || missing.cy != 0) {
         SetWindowPos(hwnd(), nullptr, 0, 0, size.cx + missing.cx, size.cy + missing.cy,
                      SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
     }
 
-    const std::pair<HWND, TwipRect> controls[] = {{label1_, Form1Layout::kDecimalRow.label},
-                                                  {text1(), Form1Layout::kDecimalRow.field},
-                                                  {label2_, Form1Layout::kHexRow.label},
-                                                  {text2(), Form1Layout::kHexRow.field}};
-    for (const auto& [control, twips] : controls) {
-        SetWindowPos(control, nullptr, pixels(twips.left, dpi), pixels(twips.top, dpi),
-                     pixels(twips.width, dpi), pixels(twips.height, dpi),
+    const std::pair<HWND, Box> controls[] = {{label1_, geometry.label1},
+                                             {text1(), geometry.text1},
+                                             {label2_, geometry.label2},
+                                             {text2(), geometry.text2}};
+    for (const auto& [control, box] : controls) {
+        SetWindowPos(control, nullptr, box.left, box.top, box.width, box.height,
                      SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    applyFont(dpi);
 }
 
 void Form1Window::applyFont(UINT dpi) {
@@ -245,6 +308,16 @@ LRESULT Form1Window::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_DPICHANGED:
             layOut(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
             return 0;
+        case WM_SETTINGCHANGE: {
+            // The text size or the message font may have changed: the controls take the font
+            // as it is now, and the window stays where it is. While the window is being made,
+            // its constructor lays it out at the end.
+            if (!form_) return 0;
+            RECT outer{};
+            GetWindowRect(hwnd(), &outer);
+            layOut(dpi_, &outer);
+            return 0;
+        }
         case WM_DESTROY:
             if (closed_) closed_();
             return 0;

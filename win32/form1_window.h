@@ -47,6 +47,8 @@ private:
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam,
                                        LPARAM lParam) noexcept;
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+    // Lays the window out at `dpi` with the current message font; `suggested` is where it
+    // goes (null: centred on its monitor).
     void layOut(UINT dpi, const RECT* suggested);
     void applyFont(UINT dpi);
 

@@ -1,6 +1,7 @@
 # Shared by the MinGW-w64 toolchain files, which set ZIF_MINGW_TRIPLET and
 # CMAKE_SYSTEM_PROCESSOR first. The posix thread model gives std::thread, std::call_once and
-# thread-safe function-local statics.
+# thread-safe function-local statics. Its libwinpthread imports GetTickCount64, which Windows
+# XP lacks: win32/kernel32_imports.cpp serves that import in the program.
 set(CMAKE_SYSTEM_NAME Windows)
 
 set(CMAKE_C_COMPILER ${ZIF_MINGW_TRIPLET}-gcc-posix)
