@@ -65,10 +65,6 @@ Form1Window::Form1Window(QWidget* parent)
     label2_->setBuddy(text2_);
     setTabOrder(text1_, text2_);
 
-    text1_->setKeyUpHandler([this] { form_.Text1_KeyUp(); });
-    text2_->setKeyUpHandler([this] { form_.Text2_KeyUp(); });
-    text1_->setGotFocusHandler([this] { form_.Text1_GotFocus(); });
-    text2_->setGotFocusHandler([this] { form_.Text2_GotFocus(); });
 
     if (const QScreen* where = screen()) {
         setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(),

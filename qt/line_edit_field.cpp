@@ -46,4 +46,9 @@ void LineEditField::SetPlaceholder(std::u16string_view text) {
     if (edit_.accessibleDescription() != hint) edit_.setAccessibleDescription(hint);
 }
 
+void LineEditField::SetHandlers(Handler gotFocus, Handler keyUp) {
+    edit_.setGotFocusHandler(std::move(gotFocus));
+    edit_.setKeyUpHandler(std::move(keyUp));
+}
+
 }  // namespace zif::qt

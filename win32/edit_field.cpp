@@ -24,8 +24,7 @@ WPARAM position(std::size_t value) {
 }
 }  // namespace
 
-EditField::EditField(HWND edit, std::function<void()> gotFocus, std::function<void()> keyUp)
-    : edit_(edit), gotFocus_(std::move(gotFocus)), keyUp_(std::move(keyUp)) {
+EditField::EditField(HWND edit) : edit_(edit) {
     // A numeral may be as long as the user likes; the conversion decides what is too long.
     SendMessageW(edit_, EM_SETLIMITTEXT, 0, 0);
     if (!SetWindowSubclass(edit_, &EditField::subclassProc, kSubclassId,
@@ -117,12 +116,17 @@ LRESULT CALLBACK EditField::subclassProc(HWND edit, UINT message, WPARAM wParam,
     return reinterpret_cast<EditField*>(self)->handle(message, wParam, lParam);
 }
 
+void EditField::SetHandlers(Handler gotFocus, Handler keyUp) {
+    gotFocus_ = std::move(gotFocus);
+    keyUp_ = std::move(keyUp);
+}
+
 // The control handles the message first (a focus gain places the caret, a key release ends
 // its own work), then the window's handler runs.
 LRESULT EditField::afterDefault(UINT message, WPARAM wParam, LPARAM lParam,
-                                const std::function<void()>& handler) noexcept {
+                                const Handler& handler) noexcept {
     const LRESULT result = DefSubclassProc(edit_, message, wParam, lParam);
-    guard(handler, 0);
+    if (handler) guard(handler, 0);
     return result;
 }
 

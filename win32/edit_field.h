@@ -16,7 +16,7 @@ namespace zif::win32 {
 // also its accessible description, where the thread has COM and Windows its annotation service.
 class EditField final : public Field {
 public:
-    EditField(HWND edit, std::function<void()> gotFocus, std::function<void()> keyUp);
+    explicit EditField(HWND edit);
     ~EditField() override;
     EditField(const EditField&) = delete;
     EditField& operator=(const EditField&) = delete;
@@ -28,19 +28,20 @@ public:
     void SetSelStart(std::size_t start) override;
     void SetSelLength(std::size_t length) override;
     void SetPlaceholder(std::u16string_view text) override;
+    void SetHandlers(Handler gotFocus, Handler keyUp) override;
 
 private:
     static LRESULT CALLBACK subclassProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam,
                                          UINT_PTR id, DWORD_PTR self) noexcept;
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     LRESULT afterDefault(UINT message, WPARAM wParam, LPARAM lParam,
-                         const std::function<void()>& handler) noexcept;
+                         const Handler& handler) noexcept;
     // Takes the hint back from the annotation service; true once none is left.
     bool clearDescription() noexcept;
 
     HWND edit_;
-    std::function<void()> gotFocus_;
-    std::function<void()> keyUp_;
+    Handler gotFocus_;
+    Handler keyUp_;
     IAccPropServices* annotations_ = nullptr;
     bool described_ = false;  // the service holds the hint as the description
 };

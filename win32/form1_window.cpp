@@ -195,10 +195,8 @@ Form1Window::Form1Window(HINSTANCE instance, std::function<void()> closed)
     HWND text2 =
         createChild(window, instance_, L"EDIT", L"", kEditStyle, WS_EX_CLIENTEDGE, kText2Id);
 
-    text1_ = std::make_unique<EditField>(
-        text1, [this] { form_->Text1_GotFocus(); }, [this] { form_->Text1_KeyUp(); });
-    text2_ = std::make_unique<EditField>(
-        text2, [this] { form_->Text2_GotFocus(); }, [this] { form_->Text2_KeyUp(); });
+    text1_ = std::make_unique<EditField>(text1);
+    text2_ = std::make_unique<EditField>(text2);
     form_ = std::make_unique<Form1>(*text1_, *text2_);
 
     bigIcon_ = applicationIcon(instance_, SM_CXICON);

@@ -12,7 +12,15 @@ constexpr std::uint8_t kHexadecimal = 16;
 
 Form1::Form1(Field& text1, Field& text2)
     : text1_{text1, IncrementalConversion(kDecimal, kHexadecimal)},
-      text2_{text2, IncrementalConversion(kHexadecimal, kDecimal)} {}
+      text2_{text2, IncrementalConversion(kHexadecimal, kDecimal)} {
+    text1.SetHandlers([this] { Text1_GotFocus(); }, [this] { Text1_KeyUp(); });
+    text2.SetHandlers([this] { Text2_GotFocus(); }, [this] { Text2_KeyUp(); });
+}
+
+Form1::~Form1() {
+    text1_.field.SetHandlers({}, {});
+    text2_.field.SetHandlers({}, {});
+}
 
 void Form1::Text1_GotFocus() {
     selectAll(text1_.field);

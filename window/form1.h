@@ -9,10 +9,12 @@ namespace zif {
 
 // The converter window's behaviour, apart from any toolkit: Text1 holds the decimal numeral,
 // Text2 the hexadecimal one. Each key release in a field converts its whole content into the
-// other field; a field that gains the focus gets its whole content selected.
+// other field; a field that gains the focus gets its whole content selected. The fields' events
+// reach the handlers from construction until destruction.
 class Form1 {
 public:
     Form1(Field& text1, Field& text2);
+    ~Form1();
     Form1(const Form1&) = delete;
     Form1& operator=(const Form1&) = delete;
 

@@ -924,12 +924,11 @@ TEST(Win32Errors, InAFieldHandlerStayOutOfUser32) {
                               GetModuleHandleW(nullptr), nullptr);
     int keyUps = 0;
     {
-        EditField field(
-            edit, [] {},
-            [&keyUps] {
-                ++keyUps;
-                throw RuntimeError(kOverflowError);
-            });
+        EditField field(edit);
+        field.SetHandlers({}, [&keyUps] {
+            ++keyUps;
+            throw RuntimeError(kOverflowError);
+        });
         SendMessageW(edit, WM_CHAR, L'5', 1);
         SendMessageW(edit, WM_KEYUP, '5', static_cast<LPARAM>(0xC0000001u));
         EXPECT_TRUE(failed());

@@ -31,6 +31,10 @@ public:
         placeholder = value;
         ++hints;
     }
+    void SetHandlers(Handler onGotFocus, Handler onKeyUp) override {
+        gotFocus = std::move(onGotFocus);
+        keyUp = std::move(onKeyUp);
+    }
 
     void type(char16_t c) {
         text.replace(selStart, selLength, 1, c);
@@ -52,6 +56,8 @@ public:
     std::size_t selLength = 0;
     int writes = 0;
     int hints = 0;
+    Handler gotFocus;
+    Handler keyUp;
 };
 
 const std::u16string kHint = u"\u00DCberlauf";
@@ -68,13 +74,7 @@ protected:
         }
         return seen;
     }
-    void releaseKeyIn(FakeField& field) {
-        if (&field == &text1) {
-            form.Text1_KeyUp();
-        } else {
-            form.Text2_KeyUp();
-        }
-    }
+    static void releaseKeyIn(FakeField& field) { field.keyUp(); }
     FakeField& other(FakeField& field) { return &field == &text1 ? text2 : text1; }
 
     FakeField text1;
@@ -117,6 +117,26 @@ INSTANTIATE_TEST_SUITE_P(
                                       u"4503599627370496", u"72057594037927936",
                                       u"1152921504606846976", u"18446744073709551616"}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Each field's events reach its own handlers, for as long as the form lives.
+TEST(Form1Events, ReachTheHandlersOfTheirField) {
+    FakeField decimal;
+    FakeField hex;
+    {
+        Form1 form(decimal, hex);
+        decimal.type(u'9');
+        decimal.keyUp();
+        hex.type(u'f');
+        hex.keyUp();
+        EXPECT_EQ(hex.text, u"9f");
+        EXPECT_EQ(decimal.text, u"159");
+        hex.gotFocus();
+        EXPECT_EQ(hex.selLength, 2u);
+        decimal.gotFocus();
+        EXPECT_EQ(decimal.selLength, 3u);
+    }
+    EXPECT_FALSE(decimal.keyUp || decimal.gotFocus || hex.keyUp || hex.gotFocus);
+}
 
 TEST_F(Form1Test, BackspaceToEmptyEmptiesTheOtherField) {
     typeInto(text1, u"42");
