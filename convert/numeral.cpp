@@ -301,7 +301,7 @@ bool allDigitsOf(std::u16string_view text, unsigned base) {
     const auto decimals = static_cast<std::uint16_t>(base < 10 ? base : 10);
     const auto letters = static_cast<std::uint16_t>(base < 10 ? 0 : base - 10);
 #ifdef ZIF_HAVE_SSE2_PATHS
-    if (hasSse2()) return noOtherCharactersSse2(text, decimals, letters);
+    if (useSse2()) return noOtherCharactersSse2(text, decimals, letters);
 #endif
     return noOtherCharacters(text, decimals, letters);
 }
@@ -321,10 +321,6 @@ Word readDigits(const char16_t* digits, std::size_t count, unsigned base) {
 }
 
 }  // namespace
-
-Limb readChunk(const char16_t* digits, std::size_t count, unsigned base) {
-    return readDigits<Limb>(digits, count, base);
-}
 
 std::uint64_t readValue(const char16_t* digits, std::size_t count, unsigned base) {
     return readDigits<std::uint64_t>(digits, count, base);

@@ -9,6 +9,8 @@
 
 namespace zif::detail {
 
+namespace {
+
 bool hasSse2() {
     static const bool has = [] {
         __builtin_cpu_init();  // static initializers may run before libgcc's own
@@ -17,9 +19,12 @@ bool hasSse2() {
     return has;
 }
 
-namespace {
+bool sse2On = hasSse2();
 
-bool vectorProductsOn = hasSse2();
+// Limbs a round of addProductsSse2 takes before its lanes are split: each 64-bit lane gains two
+// products below 2^60 per four limbs, and sixteen of them fit.
+constexpr std::size_t kLaneBlock = 32;
+static_assert(kLaneBlock / 2 <= 16);
 
 // Four limb products a round, two to an SSE2 multiply (the even and the odd lanes), summed whole
 // in 64-bit lanes: limbs below 2^30 make products below 2^60, so a lane takes sixteen before its
@@ -34,7 +39,7 @@ template <std::ptrdiff_t kYStep>
     std::size_t i = 0;
     const std::size_t rounds = n & ~std::size_t{3};
     while (i < rounds) {
-        const std::size_t end = std::min(rounds, i + 32);
+        const std::size_t end = std::min(rounds, i + kLaneBlock);
         __m128i sums = _mm_setzero_si128();
         for (; i < end; i += 4) {
             const __m128i xs = _mm_loadu_si128(reinterpret_cast<const __m128i*>(x + i));
@@ -70,12 +75,12 @@ template <std::ptrdiff_t kYStep>
 
 }  // namespace
 
-bool vectorProducts() {
-    return vectorProductsOn;
+bool useSse2() {
+    return sse2On;
 }
 
-void setVectorProducts(bool on) {
-    vectorProductsOn = on && hasSse2();
+void setUseSse2(bool on) {
+    sse2On = on && hasSse2();
 }
 
 [[ZIF_SSE2_ENTRY]] void schoolbookVector(const PowerOps& ops, Limb* r, const Limb* a,
@@ -143,7 +148,8 @@ template <std::ptrdiff_t kYStep>
     }
     alignas(16) std::uint64_t sums[2];
     _mm_store_si128(reinterpret_cast<__m128i*>(sums), _mm_add_epi64(even, odd));
-    // Below 2^56 for columns of at most 128 products: the low sum below 2^55, the carry 2^40.
+    // n products below 2^48 and a carry below (n + 1) 2^32 stay below 2^64 for n below 2^15.
+    static_assert(kVectorBinaryMax < std::size_t{1} << 15);
     const std::uint64_t low = sums[0] + ((sums[1] & 0xFFFF) << 16) + carry;
     carry = (low >> 32) + (sums[1] >> 16);
     return static_cast<Limb>(low);

@@ -89,7 +89,7 @@ TEST(ConvertBaseThresholds, LengthsAroundEverySwitchOnAFreshThread) {
         const detail::Radix radix = radixOf(to);
         std::vector<std::size_t> limbs;
         for (std::size_t n = 1; n <= 70; ++n) limbs.push_back(n);
-        std::vector<std::size_t> switches = {detail::karatsubaThreshold(radix)};
+        std::vector<std::size_t> switches = {detail::schoolbookThreshold(radix)};
         if (radix.isBinary()) {
             switches.push_back(detail::kToom3ThresholdBinary);
             switches.push_back(detail::kToom32ThresholdBinary);
