@@ -109,22 +109,19 @@ void addMiddleTerm(Limb* c, std::size_t h, std::size_t total, const Limb* middle
 // The columns of a * b by the schoolbook method, na + nb - 1 of them.
 void schoolbook(const PowerOps& ops, Limb* c, const Limb* a, std::size_t na, const Limb* b,
                 std::size_t nb) {
-#ifdef ZIF_HAVE_SSE2_PATHS
+    if (na < nb) {
+        std::swap(a, b);
+        std::swap(na, nb);
+    }
     static_assert(kWidth == 3);
+#ifdef ZIF_HAVE_SSE2_PATHS
     if (ops.narrow() && useSse2()) {
         columnsVector(c, a, na, b, nb);
         return;
     }
 #endif
-    if (na < nb) {
-        std::swap(a, b);
-        std::swap(na, nb);
-    }
-    std::size_t k = 0;
-    forEachColumn(a, na, b, nb, [&](const Limb* x, const Limb* y, std::size_t n) {
-        Column column;
+    scanColumns(c, a, na, b, nb, [&](Column& column, const Limb* x, const Limb* y, std::size_t n) {
         addProducts<-1, false>(ops, column, x, y, n);
-        store(c, k++, column);
     });
 }
 

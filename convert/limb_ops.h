@@ -338,16 +338,71 @@ template <std::ptrdiff_t kYStep, bool kSideBySide, class Ops>
 }
 
 // Calls column(x, y, n) for the columns of a * b in order, na >= nb: x[i] * y[-i] for i < n are
-// the products of a column. The columns grow by a product while they start at a[0], hold nb
-// products while they start at b[nb - 1], then shrink: each phase steps its pointers and count by
-// one, where working out each column's first and last product cost a tenth of a short product.
-template <class PerColumn>
-[[gnu::always_inline]] inline void forEachColumn(const Limb* a, std::size_t na, const Limb* b,
+// the products of a column (y steps through b, or through a vector of b's limbs). The columns
+// grow by a product while they start at a[0], hold nb products while they start at b[nb - 1],
+// then shrink: each phase steps its pointers and count by one, where working out each column's
+// first and last product cost a tenth of a short product.
+template <class Y, class PerColumn>
+[[gnu::always_inline]] inline void forEachColumn(const Limb* a, std::size_t na, const Y* b,
                                                  std::size_t nb, PerColumn column) {
     std::size_t k = 0;
     for (; k + 1 < nb; ++k) column(a, b + k, k + 1);
     for (; k < na; ++k) column(a + (k + 1 - nb), b + nb - 1, nb);
     for (; k < na + nb - 1; ++k) column(a + (k + 1 - nb), b + nb - 1, na + nb - 1 - k);
+}
+
+// The product-scanning loops, one column at a time, each column reduced once. Each takes
+// sum(column, x, y, n), which adds x[i] * y[i * step] for i < n to a column: the portable sums or
+// the SSE2 ones, which pass a lambda compiled for SSE2 from a function that flattens its calls.
+
+// r[0, na + nb) = a * b reduced, na >= nb. kCarryFirst: a column starts from the last one's
+// carry (binary limbs, where the carry is a shift); otherwise the carry joins last, so that the
+// previous column's reduction overlaps this column's products instead of delaying them.
+template <bool kCarryFirst, class Ops, class Sum>
+[[gnu::always_inline]] inline void scanProduct(const Ops& ops, Limb* r, const Limb* a,
+                                               std::size_t na, const Limb* b, std::size_t nb,
+                                               Sum sum) {
+    Column carry;
+    std::size_t k = 0;
+    forEachColumn(a, na, b, nb, [&](const Limb* x, const Limb* y, std::size_t n) {
+        Column column;
+        if constexpr (kCarryFirst) column = carry;
+        sum(column, x, y, n);
+        if constexpr (!kCarryFirst) column.merge(carry);
+        r[k++] = ops.reduce(column);
+        carry = column;
+    });
+    r[k] = carry.l0();
+}
+
+// r[0, n) = the rows joined as combineRows() joins them.
+template <class Ops, class Sum>
+[[gnu::always_inline]] inline void scanRows(const Ops& ops, Limb* r, const Limb* factors,
+                                            std::size_t n, const Limb* powers, std::size_t stride,
+                                            Sum sum) {
+    Column carry;
+    for (std::size_t k = 0; k < n; ++k) {
+        Column column;
+        sum(column, factors + k, powers + k * stride + k, n - k);
+        column.merge(carry);
+        r[k] = ops.reduce(column);
+        carry = column;
+    }
+    ZIF_ASSERT(carry.l0() == 0 && carry.l1() == 0);
+}
+
+// c[3 k, 3 k + 3) = column k of a * b, unreduced, for k < na + nb - 1, na >= nb.
+template <class Sum>
+[[gnu::always_inline]] inline void scanColumns(Limb* c, const Limb* a, std::size_t na,
+                                               const Limb* b, std::size_t nb, Sum sum) {
+    forEachColumn(a, na, b, nb, [&](const Limb* x, const Limb* y, std::size_t n) {
+        Column column;
+        sum(column, x, y, n);
+        c[0] = column.l0();
+        c[1] = column.l1();
+        c[2] = column.top;
+        c += 3;
+    });
 }
 
 // r[0, xn) = |x - y| for y of yn <= xn limbs; returns whether x < y.

@@ -42,24 +42,17 @@ void schoolbook(const Ops& ops, Limb* r, const Limb* a, std::size_t na, const Li
         return;
     }
 #endif
-    Column carry;
-    std::size_t k = 0;
-    forEachColumn(a, na, b, nb, [&](const Limb* x, const Limb* y, std::size_t n) {
-        Column column;
-        if constexpr (std::is_same_v<Ops, BinaryOps>) {
-            // The carry is a shift of the last column: this one starts from it.
-            column = carry;
-            addProducts<-1, false>(ops, column, x, y, n);
-        } else {
-            // This column starts from zero and the carry joins last, so that the previous
-            // column's reduction overlaps this column's products instead of delaying them.
-            addProducts<-1, true>(ops, column, x, y, n);
-            column.merge(carry);
-        }
-        r[k++] = ops.reduce(column);
-        carry = column;
-    });
-    r[k] = carry.l0();
+    if constexpr (std::is_same_v<Ops, BinaryOps>) {
+        scanProduct<true>(ops, r, a, na, b, nb,
+                          [&](Column& column, const Limb* x, const Limb* y, std::size_t n) {
+                              addProducts<-1, false>(ops, column, x, y, n);
+                          });
+    } else {
+        scanProduct<false>(ops, r, a, na, b, nb,
+                           [&](Column& column, const Limb* x, const Limb* y, std::size_t n) {
+                               addProducts<-1, true>(ops, column, x, y, n);
+                           });
+    }
 }
 
 // r[0, n] = x0 + f1 x1 + f2 x2, each x_i of n limbs or fewer (missing limbs are zero).
@@ -548,15 +541,10 @@ void combineRows(const Radix& radix, Limb* r, const Limb* factors, std::size_t n
             return;
         }
 #endif
-        Column carry;
-        for (std::size_t k = 0; k < n; ++k) {
-            Column column;
-            addProducts<1, false>(ops, column, factors + k, powers + k * stride + k, n - k);
-            column.merge(carry);
-            r[k] = ops.reduce(column);
-            carry = column;
-        }
-        ZIF_ASSERT(carry.l0() == 0 && carry.l1() == 0);
+        scanRows(ops, r, factors, n, powers, stride,
+                 [&](Column& column, const Limb* x, const Limb* y, std::size_t count) {
+                     addProducts<1, false>(ops, column, x, y, count);
+                 });
     });
 }
 
