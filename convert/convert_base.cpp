@@ -364,61 +364,40 @@ void writeWide(detail::Uint128 value, unsigned bits, std::u16string& out) {
             result.clear();
         else if (digit < ToBase)
             result.assign(1, detail::kDigitChars[digit]);
-        else if (ToBase == 10) {  // a letter typed alone into a decimal target
-            result.assign(2, u'0');
-            result[0] = static_cast<char16_t>(u'0' + digit / 10);
-            result[1] = static_cast<char16_t>(u'0' + digit % 10);
-        } else
+        else
             detail::writeValue(digit, ToBase, result);
         return;
     }
 
-    // Values that fit 64 bits need no limbs, and no allocation once result has room.
+    // Values that fit 64 bits need no limbs, and no allocation once result has room: a numeral
+    // of at most one digit more than 64 bits hold is read whole, a longer one once its leading
+    // zeros are gone.
     const detail::BasicChunk<std::uint64_t> chunk = detail::valueChunk(FromBase);
-    if (Number.size() <= chunk.digits + 1) {
-        const detail::ShortValue value = detail::readShort(Number, FromBase);
-        if (!value.valid)
+    if (Number.size() > chunk.digits + 1) {
+        if (!detail::allDigitsOf(Number, FromBase)) {
             result.clear();
-        else if (value.fits)
-            detail::writeValue(value.value, ToBase, result);
-        else if (const unsigned bits = detail::bitsPerDigit(ToBase))
-            writeWide(detail::Uint128::fromHalves(value.high, value.value), bits, result);
-        else  // checked already, and a value past 64 bits in this many digits has no leading zero
+            return;
+        }
+        const std::size_t firstSignificant = Number.find_first_not_of(u'0');
+        if (firstSignificant == std::u16string_view::npos) {
+            result.assign(1, u'0');
+            return;
+        }
+        Number.remove_prefix(firstSignificant);
+        if (Number.size() > chunk.digits + 1) {
             convertLarge(Number, FromBase, ToBase, result);
-        return;
+            return;
+        }
     }
-
-    if (!detail::allDigitsOf(Number, FromBase)) {
+    const detail::ShortValue value = detail::readShort(Number, FromBase);
+    if (!value.valid)
         result.clear();
-        return;
-    }
-    const std::size_t firstSignificant = Number.find_first_not_of(u'0');
-    if (firstSignificant == std::u16string_view::npos) {
-        result.assign(1, u'0');
-        return;
-    }
-    const std::u16string_view digits = Number.substr(firstSignificant);
-
-    if (digits.size() <= chunk.digits) {
-        detail::writeValue(detail::readValue(digits.data(), digits.size(), FromBase), ToBase,
-                           result);
-        return;
-    }
-    if (digits.size() == chunk.digits + 1) {
-        const detail::Uint128 value =
-            detail::Uint128::product(detail::readValue(digits.data(), chunk.digits, FromBase),
-                                     FromBase) +
-            detail::digitValue(digits.back());
-        if (value.high() == 0) {
-            detail::writeValue(value.low(), ToBase, result);
-            return;
-        }
-        if (const unsigned bits = detail::bitsPerDigit(ToBase)) {
-            writeWide(value, bits, result);
-            return;
-        }
-    }
-    convertLarge(digits, FromBase, ToBase, result);
+    else if (value.fits)
+        detail::writeValue(value.value, ToBase, result);
+    else if (const unsigned bits = detail::bitsPerDigit(ToBase))
+        writeWide(detail::Uint128::fromHalves(value.high, value.value), bits, result);
+    else  // a value past 64 bits in this many digits has no leading zero
+        convertLarge(Number, FromBase, ToBase, result);
 }
 
 }  // namespace
