@@ -137,10 +137,24 @@ void addOrSubtract(const BinaryOps& ops, bool add, Limb* r, const Limb* x, const
         subtractN(ops, r, x, y, n, 0);
 }
 
-// Toom-3's own scratch for parts of k limbs: four evaluations (k + 1 limbs, and room for
-// a(2)'s carry), then three products of two evaluations.
+// The scratch that each method takes for itself, before the products it calls take theirs; each
+// layout below asserts that it ends there. Karatsuba, for halves of h limbs: the middle product,
+// then the differences, the second with room for the outer products' carry (a slice of an
+// unbalanced product, b of nb <= h limbs, takes less). The Toom methods, for parts of k limbs:
+// their evaluations (k + 1 limbs; Toom-3's and Toom-4's with room for a carry, Toom-4's with two
+// intermediate sums), then their products of two evaluations (2 k + 2 limbs), Toom-4's with two
+// more of that length for the interpolation.
+constexpr std::size_t karatsubaScratch(std::size_t h) {
+    return 2 * h + h + (h + 1);
+}
+constexpr std::size_t toom32Scratch(std::size_t k) {
+    return 4 * (k + 1) + 2 * (2 * k + 2);
+}
 constexpr std::size_t toom3Scratch(std::size_t k) {
     return 4 * (k + 2) + 3 * (2 * k + 2);
+}
+constexpr std::size_t toom4Scratch(std::size_t k) {
+    return 12 * (k + 2) + 7 * (2 * k + 2);
 }
 
 // Toom-3 with a = a0 + a1 x + a2 x^2 (x = B^k), b likewise, and c = a b = c0 + ... + c4 x^4,
@@ -206,12 +220,6 @@ void toom3(const BinaryOps& ops, Limb* r, const Limb* a, std::size_t na, const L
     std::fill(r + 2 * k, r + 4 * k, Limb{0});
     const Limb* middle[3] = {vm1, v1, v2};
     addMiddleCoefficients(ops, r, na + nb, k, middle, 3, m);
-}
-
-// Toom-32's own scratch for parts of k limbs: four evaluations of k + 1 limbs, then two
-// products of two evaluations.
-constexpr std::size_t toom32Scratch(std::size_t k) {
-    return 4 * (k + 1) + 2 * (2 * k + 2);
 }
 
 // Toom-32 for operands of about 3:2, as the powers of ten in binary limbs make them (their low
@@ -294,13 +302,6 @@ Toom4Signs toom4Evaluate(const BinaryOps& ops, Limb* const values[5], const Limb
     combine(ops, even, k, a2, k, 2, a1, k, 4, a0, k);
     combine(ops, values[4], k + 1, a3, n3, 2, even, k + 1, 0, even, 0);
     return signs;
-}
-
-// Toom-4's own scratch for parts of k limbs: five evaluations of each operand and two
-// intermediate sums (k + 1 limbs, and room for a carry), then five products of two evaluations
-// and two more of their length for the interpolation.
-constexpr std::size_t toom4Scratch(std::size_t k) {
-    return 12 * (k + 2) + 7 * (2 * k + 2);
 }
 
 // Toom-4 with a = a0 + a1 x + a2 x^2 + a3 x^3 (x = B^k), b likewise, and c = a b =
@@ -396,13 +397,6 @@ void toom4(const BinaryOps& ops, Limb* r, const Limb* a, std::size_t na, const L
     std::fill(r + 2 * k, r + 6 * k, Limb{0});
     const Limb* middle[5] = {h, c2, c3, c4, o2};
     addMiddleCoefficients(ops, r, na + nb, k, middle, 5, m);
-}
-
-// Karatsuba's own scratch for halves of h limbs: the middle product, then the differences, the
-// second with room for the sum of the outer products' carry. A slice of an unbalanced product (b
-// of nb <= h limbs) takes less.
-constexpr std::size_t karatsubaScratch(std::size_t h) {
-    return 2 * h + h + (h + 1);
 }
 
 // multiply() for binary limbs from the Karatsuba threshold on, na >= nb.
