@@ -338,7 +338,7 @@ namespace {
 // A value just past 64 bits, read on the short path, written in the base 2^bits.
 void writeWide(detail::Uint128 value, unsigned bits, std::u16string& out) {
     constexpr std::size_t n = 128 / detail::kLimbBits;
-    const std::uint64_t halves[2] = {detail::lowHalf(value), detail::highHalf(value)};
+    const std::uint64_t halves[2] = {value.low(), value.high()};
     Limb limbs[n];
     for (std::size_t i = 0; i < n; ++i)
         limbs[i] =
@@ -395,7 +395,7 @@ void writeWide(detail::Uint128 value, unsigned bits, std::u16string& out) {
     else if (value.fits)
         detail::writeValue(value.value, ToBase, result);
     else if (const unsigned bits = detail::bitsPerDigit(ToBase))
-        writeWide(detail::joinHalves(std::uint64_t{value.high}, value.value), bits, result);
+        writeWide(detail::Uint128::fromHalves(value.high, value.value), bits, result);
     else  // a value past 64 bits in this many digits has no leading zero
         convertLarge(Number, FromBase, ToBase, result);
 }

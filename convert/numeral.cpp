@@ -161,8 +161,8 @@ char16_t* putBlockBefore(char16_t* end, std::uint32_t x, unsigned base, unsigned
         p[1] = kDigitChars[pair - high * base];
     };
     while (x >= divisors.square) {
-        const auto q = static_cast<std::uint32_t>(
-            highHalf(productOf(divisors.squareInverse, std::uint64_t{x})));
+        const auto q =
+            static_cast<std::uint32_t>(Uint128::product(divisors.squareInverse, x).high());
         putPairOf(x - q * divisors.square);
         x = q;
     }
@@ -398,8 +398,8 @@ ShortValue readShort(std::u16string_view text, unsigned base) {
     }
     if (text.size() == headCount) return {head, true, true, 0};
     // A multiply instead of a division by the run-time base: a library call on a 32-bit target.
-    const Uint128 value = productOf(head, std::uint64_t{base}) + kDigitValues[text.back()];
-    return {lowHalf(value), true, highHalf(value) == 0, static_cast<std::uint8_t>(highHalf(value))};
+    const Uint128 value = Uint128::product(head, base) + kDigitValues[text.back()];
+    return {value.low(), true, value.high() == 0, static_cast<std::uint8_t>(value.high())};
 }
 
 void writeValue(std::uint64_t value, unsigned base, std::u16string& out) {

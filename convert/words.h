@@ -14,60 +14,116 @@
 
 namespace zif::detail {
 
-#ifdef ZIF_HAVE_INT128
-__extension__ typedef unsigned __int128 Uint128;
-#else
-// An unsigned 128-bit integer where the compiler has none: wrapping sums and differences, and the
-// comparisons that detect their carries.
+// An unsigned 128-bit integer with the same operations whether or not the compiler has
+// unsigned __int128: the full product of two 64-bit words, wrapping sums and differences, and
+// the comparisons that detect their carries.
 class Uint128 {
 public:
     constexpr Uint128() = default;
-    constexpr Uint128(std::uint64_t value) : lo_(value) {}  // NOLINT: widening, as built-in types
-    constexpr Uint128(std::uint64_t high, std::uint64_t low) : lo_(low), hi_(high) {}
+    constexpr Uint128(std::uint64_t value) {  // NOLINT: widening, as between built-in types
+#ifdef ZIF_HAVE_INT128
+        value_ = value;
+#else
+        lo_ = value;
+#endif
+    }
 
-    constexpr std::uint64_t high() const { return hi_; }
-    constexpr std::uint64_t low() const { return lo_; }
+    static constexpr Uint128 fromHalves(std::uint64_t high, std::uint64_t low) {
+        Uint128 v;
+#ifdef ZIF_HAVE_INT128
+        v.value_ = (static_cast<Native>(high) << 64) | low;
+#else
+        v.hi_ = high;
+        v.lo_ = low;
+#endif
+        return v;
+    }
+
+    // a * b, exact.
+    static constexpr Uint128 product(std::uint64_t a, std::uint64_t b) {
+#ifdef ZIF_HAVE_INT128
+        Uint128 v;
+        v.value_ = static_cast<Native>(a) * b;
+        return v;
+#else
+        // Four 32x32->64 products: single multiplies on a 32-bit target.
+        const auto a0 = static_cast<std::uint32_t>(a), a1 = static_cast<std::uint32_t>(a >> 32);
+        const auto b0 = static_cast<std::uint32_t>(b), b1 = static_cast<std::uint32_t>(b >> 32);
+        const std::uint64_t p00 = std::uint64_t{a0} * b0, p01 = std::uint64_t{a0} * b1;
+        const std::uint64_t p10 = std::uint64_t{a1} * b0, p11 = std::uint64_t{a1} * b1;
+        const std::uint64_t middle = (p00 >> 32) + (p01 & 0xFFFFFFFFu) + (p10 & 0xFFFFFFFFu);
+        return fromHalves(p11 + (p01 >> 32) + (p10 >> 32) + (middle >> 32),
+                          (middle << 32) | (p00 & 0xFFFFFFFFu));
+#endif
+    }
+
+    constexpr std::uint64_t high() const {
+#ifdef ZIF_HAVE_INT128
+        return static_cast<std::uint64_t>(value_ >> 64);
+#else
+        return hi_;
+#endif
+    }
+    constexpr std::uint64_t low() const {
+#ifdef ZIF_HAVE_INT128
+        return static_cast<std::uint64_t>(value_);
+#else
+        return lo_;
+#endif
+    }
 
     constexpr Uint128& operator+=(Uint128 other) {
+#ifdef ZIF_HAVE_INT128
+        value_ += other.value_;
+#else
         lo_ += other.lo_;
         hi_ += other.hi_ + (lo_ < other.lo_ ? 1 : 0);
+#endif
         return *this;
     }
     constexpr Uint128& operator-=(Uint128 other) {
+#ifdef ZIF_HAVE_INT128
+        value_ -= other.value_;
+#else
         hi_ -= other.hi_ + (lo_ < other.lo_ ? 1 : 0);
         lo_ -= other.lo_;
+#endif
         return *this;
     }
-    friend constexpr Uint128 operator+(Uint128 a, Uint128 b) { return a += b; }
-    friend constexpr Uint128 operator-(Uint128 a, Uint128 b) { return a -= b; }
-    friend constexpr bool operator==(Uint128 a, Uint128 b) = default;
+
+    friend constexpr Uint128 operator+(Uint128 a, Uint128 b) {
+        return a += b;
+    }
+    friend constexpr Uint128 operator-(Uint128 a, Uint128 b) {
+        return a -= b;
+    }
+    friend constexpr bool operator==(Uint128 a, Uint128 b) {
+        return a.high() == b.high() && a.low() == b.low();
+    }
     friend constexpr bool operator<(Uint128 a, Uint128 b) {
+#ifdef ZIF_HAVE_INT128
+        return a.value_ < b.value_;
+#else
         return a.hi_ < b.hi_ || (a.hi_ == b.hi_ && a.lo_ < b.lo_);
+#endif
     }
 
 private:
+#ifdef ZIF_HAVE_INT128
+    __extension__ typedef unsigned __int128 Native;
+    Native value_ = 0;
+#else
     std::uint64_t lo_ = 0;
     std::uint64_t hi_ = 0;
-};
 #endif
+};
 
 // Words and the type that holds two of them, with the same few operations on both.
 inline constexpr std::uint64_t productOf(std::uint32_t a, std::uint32_t b) {
     return std::uint64_t{a} * b;
 }
 inline constexpr Uint128 productOf(std::uint64_t a, std::uint64_t b) {
-#ifdef ZIF_HAVE_INT128
-    return static_cast<Uint128>(a) * b;
-#else
-    // Four 32x32->64 products: single multiplies on a 32-bit target.
-    const auto a0 = static_cast<std::uint32_t>(a), a1 = static_cast<std::uint32_t>(a >> 32);
-    const auto b0 = static_cast<std::uint32_t>(b), b1 = static_cast<std::uint32_t>(b >> 32);
-    const std::uint64_t p00 = std::uint64_t{a0} * b0, p01 = std::uint64_t{a0} * b1;
-    const std::uint64_t p10 = std::uint64_t{a1} * b0, p11 = std::uint64_t{a1} * b1;
-    const std::uint64_t middle = (p00 >> 32) + (p01 & 0xFFFFFFFFu) + (p10 & 0xFFFFFFFFu);
-    return Uint128(p11 + (p01 >> 32) + (p10 >> 32) + (middle >> 32),
-                   (middle << 32) | (p00 & 0xFFFFFFFFu));
-#endif
+    return Uint128::product(a, b);
 }
 inline constexpr std::uint32_t highHalf(std::uint64_t v) {
     return static_cast<std::uint32_t>(v >> 32);
@@ -75,30 +131,18 @@ inline constexpr std::uint32_t highHalf(std::uint64_t v) {
 inline constexpr std::uint32_t lowHalf(std::uint64_t v) {
     return static_cast<std::uint32_t>(v);
 }
-inline constexpr std::uint64_t joinHalves(std::uint32_t high, std::uint32_t low) {
-    return (std::uint64_t{high} << 32) | low;
-}
-#ifdef ZIF_HAVE_INT128
-inline constexpr std::uint64_t highHalf(Uint128 v) {
-    return static_cast<std::uint64_t>(v >> 64);
-}
-inline constexpr std::uint64_t lowHalf(Uint128 v) {
-    return static_cast<std::uint64_t>(v);
-}
-inline constexpr Uint128 joinHalves(std::uint64_t high, std::uint64_t low) {
-    return (static_cast<Uint128>(high) << 64) | low;
-}
-#else
 inline constexpr std::uint64_t highHalf(Uint128 v) {
     return v.high();
 }
 inline constexpr std::uint64_t lowHalf(Uint128 v) {
     return v.low();
 }
-inline constexpr Uint128 joinHalves(std::uint64_t high, std::uint64_t low) {
-    return Uint128(high, low);
+inline constexpr std::uint64_t joinHalves(std::uint32_t high, std::uint32_t low) {
+    return (std::uint64_t{high} << 32) | low;
 }
-#endif
+inline constexpr Uint128 joinHalves(std::uint64_t high, std::uint64_t low) {
+    return Uint128::fromHalves(high, low);
+}
 
 #if defined(ZIF_PORTABLE_ARITHMETIC) || UINTPTR_MAX <= 0xFFFFFFFFu
 using Limb = std::uint32_t;

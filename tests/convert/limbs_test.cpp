@@ -264,26 +264,26 @@ TEST(Divisor, QuotientAndRemainderGiveBackTheDividend) {
 // Against products, sums and differences worked out by hand in halves of 2^64; a comparison
 // must look at the high halves first.
 TEST(Uint128, ProductsSumsAndDifferencesCarryBetweenHalves) {
-    const std::uint64_t max = ~std::uint64_t{0}, one = 1;
+    const std::uint64_t max = ~std::uint64_t{0};
     struct Case {
         Uint128 value;
         std::uint64_t high, low;
     };
-    for (const Case& c :
-         std::vector<Case>{// (2^64 - 1)^2 = (2^64 - 2) 2^64 + 1
-                           {productOf(max, max), max - 1, 1},
-                           // (2^32 + 3)(2^33 + 5) = 2^65 + 11 * 2^32 + 15
-                           {productOf((std::uint64_t{1} << 32) + 3, (std::uint64_t{1} << 33) + 5),
-                            2, (std::uint64_t{11} << 32) + 15},
-                           {Uint128(max) + Uint128(1), 1, 0},
-                           {joinHalves(max, max) + Uint128(2), 0, 1},
-                           {joinHalves(one, 0) - Uint128(1), 0, max},
-                           {Uint128(0) - Uint128(1), max, max}}) {
-        EXPECT_EQ(highHalf(c.value), c.high);
-        EXPECT_EQ(lowHalf(c.value), c.low);
+    for (const Case& c : std::vector<Case>{
+             // (2^64 - 1)^2 = (2^64 - 2) 2^64 + 1
+             {Uint128::product(max, max), max - 1, 1},
+             // (2^32 + 3)(2^33 + 5) = 2^65 + 11 * 2^32 + 15
+             {Uint128::product((std::uint64_t{1} << 32) + 3, (std::uint64_t{1} << 33) + 5), 2,
+              (std::uint64_t{11} << 32) + 15},
+             {Uint128(max) + Uint128(1), 1, 0},
+             {Uint128::fromHalves(max, max) + Uint128::fromHalves(0, 2), 0, 1},
+             {Uint128::fromHalves(1, 0) - Uint128(1), 0, max},
+             {Uint128(0) - Uint128(1), max, max}}) {
+        EXPECT_EQ(c.value.high(), c.high);
+        EXPECT_EQ(c.value.low(), c.low);
     }
-    EXPECT_TRUE(Uint128(max) < joinHalves(one, 0));
-    EXPECT_FALSE(joinHalves(one, 0) < Uint128(max));
+    EXPECT_TRUE(Uint128(max) < Uint128::fromHalves(1, 0));
+    EXPECT_FALSE(Uint128::fromHalves(1, 0) < Uint128(max));
 }
 
 TEST(AddSubtract, CarryAndBorrowRunToTheTop) {
