@@ -10,7 +10,7 @@ namespace zif::detail::columns {
 namespace {
 Column load(const Limb* c, std::size_t k) {
     Column column;
-    column.set(c[kWidth * k], c[kWidth * k + 1]);
+    column.setHalves(c[kWidth * k + 1], c[kWidth * k]);
     column.top = c[kWidth * k + 2];
     return column;
 }
@@ -33,9 +33,9 @@ public:
         const unsigned p = static_cast<unsigned>(std::bit_width(ops.base)) - 1;
         const unsigned bits = std::min(2 * p - 2, kLimbBits + p - 3);
         const unsigned shift = bits - kLimbBits;  // of the bias's middle limb
-        bias_.set(0, static_cast<Limb>(ops.base << shift));
+        bias_.setHalves(static_cast<Limb>(ops.base << shift), 0);
         bias_.top = shift == 0 ? 0 : ops.base >> (kLimbBits - shift);
-        excess_.set(0, Limb{1} << shift);
+        excess_.setHalves(Limb{1} << shift, 0);
         quotientShift_ = bits - p;
         quotientBias_ = productOf(ops.base, Limb{1} << quotientShift_);
     }
@@ -69,7 +69,7 @@ private:
 };
 
 // c[0, n) += x[0, n), column by column, modulo 2^(3 kLimbBits).
-void addTo(Limb* c, const Limb* x, std::size_t n) {
+void addInto(Limb* c, const Limb* x, std::size_t n) {
     for (std::size_t k = 0; k < n; ++k) {
         Column sum = load(c, k);
         sum.merge(load(x, k));
@@ -109,36 +109,34 @@ void addMiddleTerm(Limb* c, std::size_t h, std::size_t total, const Limb* middle
 // The columns of a * b by the schoolbook method, na + nb - 1 of them.
 void schoolbook(const PowerOps& ops, Limb* c, const Limb* a, std::size_t na, const Limb* b,
                 std::size_t nb) {
-#ifdef ZIF_HAVE_SSE2_PATHS
-    static_assert(kWidth == 3);
-    if (ops.narrow() && vectorProducts()) {
-        columnsVector(c, a, na, b, nb);
-        return;
-    }
-#endif
     if (na < nb) {
         std::swap(a, b);
         std::swap(na, nb);
     }
-    std::size_t k = 0;
-    forEachColumn(a, na, b, nb, [&](const Limb* x, const Limb* y, std::size_t n) {
-        Column column;
+    static_assert(kWidth == 3);
+#ifdef ZIF_HAVE_SSE2_PATHS
+    if (ops.narrow() && useSse2()) {
+        columnsVector(c, a, na, b, nb);
+        return;
+    }
+#endif
+    scanColumns(c, a, na, b, nb, [&](Column& column, const Limb* x, const Limb* y, std::size_t n) {
         addProducts<-1, false>(ops, column, x, y, n);
-        store(c, k++, column);
     });
 }
 
-// Karatsuba's leaves are column products, which cost no division: they pay from fewer limbs
-// than reduced ones. SSE2 makes the 32-bit target's columns cheap enough to stay longer.
-constexpr std::size_t kKaratsubaThreshold = kLimbBits == 64 ? 40 : 128;
+// Karatsuba's own scratch for halves of h limbs: the two differences, then the middle
+// product's columns. A slice of an unbalanced product (b of nb <= h limbs) takes less.
+constexpr std::size_t karatsubaScratch(std::size_t h) {
+    return 2 * h + kWidth * (2 * h - 1);
+}
 
 }  // namespace
 
 std::size_t scratch(std::size_t n) {
-    if (n < kKaratsubaThreshold) return 0;
+    if (n < kColumnsKaratsubaThreshold) return 0;
     const std::size_t h = (n + 1) / 2;
-    // Karatsuba's differences and middle product; an unbalanced product's slice takes less.
-    return 2 * h + kWidth * (2 * h - 1) + scratch(h);
+    return karatsubaScratch(h) + scratch(h);
 }
 
 void multiply(const PowerOps& ops, Limb* c, const Limb* a, std::size_t na, const Limb* b,
@@ -147,7 +145,7 @@ void multiply(const PowerOps& ops, Limb* c, const Limb* a, std::size_t na, const
         std::swap(a, b);
         std::swap(na, nb);
     }
-    if (nb < kKaratsubaThreshold) {
+    if (nb < kColumnsKaratsubaThreshold) {
         schoolbook(ops, c, a, na, b, nb);
         return;
     }
@@ -160,7 +158,7 @@ void multiply(const PowerOps& ops, Limb* c, const Limb* a, std::size_t na, const
         for (std::size_t at = 0; at < na; at += nb) {
             const std::size_t length = std::min(nb, na - at);
             multiply(ops, slice, a + at, length, b, nb, scratch + kWidth * (2 * nb - 1));
-            addTo(c + kWidth * at, slice, length + nb - 1);
+            addInto(c + kWidth * at, slice, length + nb - 1);
         }
         return;
     }
@@ -171,6 +169,7 @@ void multiply(const PowerOps& ops, Limb* c, const Limb* a, std::size_t na, const
     Limb* differenceB = differenceA + h;
     Limb* middle = differenceB + h;
     Limb* rest = middle + kWidth * (2 * h - 1);
+    ZIF_ASSERT(rest == scratch + karatsubaScratch(h));
     const bool a0BelowA1 = differenceOf(ops, differenceA, a, h, a + h, na - h);
     const bool b0BelowB1 = differenceOf(ops, differenceB, b, h, b + h, nb - h);
     multiply(ops, middle, differenceA, h, differenceB, h, rest);

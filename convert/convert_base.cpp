@@ -78,28 +78,14 @@ struct Plan {
     unsigned chunkBits;      // 0 for chunks of digits
     Limb chunkPower;         // FromBase^chunkDigits or 2^chunkBits
     std::size_t leafChunks;  // up to this many chunks are joined directly
-    // powers[j] = chunkPower^(2^j) in the radix, without zero limbs on top.
-    std::vector<std::vector<Limb>> powers;
-    // A power of an even base in binary limbs ends in zero limbs (10^(19 2^j) in 2^(19 2^j)
-    // in a third of them): powerDigits[j] = powers[j] without them, lowZeros[j] their number.
+    // chunkPower^(2^j) in the radix, without zero limbs on top or below: a power of an even base
+    // in binary limbs ends in zero limbs (10^(19 2^j) in 2^(19 2^j) in a third of them), and
+    // lowZeros[j] is their number.
     std::vector<std::vector<Limb>> powerDigits;
     std::vector<std::size_t> lowZeros;
     // chunkPower^i for i < leafChunks, limb k of it at k * leafChunks + i.
     std::vector<Limb> leafPowers;
 };
-
-// Up to this many chunks are joined directly, more by halves: the chunks times cached powers of
-// chunkPower, a column at a time, each limb reduced once, where joining one chunk at a time costs
-// a radix division per limb and chunk. A power radix gains most: joining by halves reduces the
-// columns of a product at every level, so its leaves are long, although they cost the square of
-// their length. Binary limbs gain less (only that the columns' products do not wait on a carry,
-// as a chain of multiply-adds does), so their leaves are shorter, but on 32-bit x86 SSE2 sums
-// their columns too. A 32-bit limb holds half the digits, so its leaves take more chunks. Longer
-// decimal leaves would join long numerals faster with SSE2's column sums, but their powers (the
-// square of the count in limbs, each row a radix division per limb) are built on the first long
-// conversion, which a keystroke waits for. Tuned with bench/convert.
-constexpr std::size_t kLeafChunksBinary = detail::kLimbBits == 64 ? 16 : 64;
-constexpr std::size_t kLeafChunksPower = detail::kLimbBits == 64 ? 128 : 256;
 
 // Bits a digit of `from` holds where its numerals are cut into chunks of bits for the radix of
 // `to`, else 0: where whole digits leave bits of the radix unused, and limbs are 64 bits. In
@@ -115,10 +101,13 @@ unsigned readsBits(unsigned from, unsigned to) {
 // The most bits a digit holds (base 32).
 constexpr unsigned kMaxDigitBits = 5;
 
+// The arena that build() takes for `chunks` chunks: the high half's value, then the build of
+// that half, or the product of the half and a power (at most chunks limbs: the power of 2^j
+// chunks has at most 2^j = low limbs) with that product's scratch.
 std::size_t buildScratch(const Plan& plan, std::size_t chunks) {
     if (chunks <= plan.leafChunks) return 0;
     const std::size_t low = std::bit_floor(chunks - 1);
-    const std::size_t high = chunks - low;
+    const std::size_t high = chunks - low;  // <= low
     return std::max(
         buildScratch(plan, low),
         high + std::max(buildScratch(plan, high), chunks + detail::multiplyScratch(low)));
@@ -126,9 +115,9 @@ std::size_t buildScratch(const Plan& plan, std::size_t chunks) {
 
 // value[0, count) = the chunks joined: value = sum of chunks[i] * chunkPower^i.
 void build(const Plan& plan, const Limb* chunks, std::size_t count, Limb* value, Arena& arena) {
-    // A column sum costs two radix divisions to reduce, a chunk joined one at a time one per
-    // limb so far: the sums pay from five chunks on, in binary limbs from three.
-    if (count <= plan.leafChunks && count >= (plan.radix.isBinary() ? 3 : 5)) {
+    if (count <= plan.leafChunks &&
+        count >=
+            (plan.radix.isBinary() ? detail::kJoinedRowsMinBinary : detail::kJoinedRowsMinPower)) {
         detail::combineRows(plan.radix, value, chunks, count, plan.leafPowers.data(),
                             plan.leafChunks);
         return;
@@ -170,15 +159,8 @@ void build(const Plan& plan, const Limb* chunks, std::size_t count, Limb* value,
 
 Plan makePlan(unsigned from, unsigned to) {
     const bool binary = detail::bitsPerDigit(to) != 0;
-    Plan plan{binary ? Radix::binary() : Radix::power(detail::limbChunk(to).power),
-              0,
-              0,
-              1,
-              binary ? kLeafChunksBinary : kLeafChunksPower,
-              {},
-              {},
-              {},
-              {}};
+    Plan plan{binary ? Radix::binary() : Radix::power(detail::limbChunk(to).power), 0,  0,  1,
+              binary ? detail::kLeafChunksBinary : detail::kLeafChunksPower,        {}, {}, {}};
     std::size_t maxChunks;
     if (readsBits(from, to) != 0) {
         // Shared by every base that reads bits: as many chunks as the longest of them makes.
@@ -194,15 +176,16 @@ Plan makePlan(unsigned from, unsigned to) {
         }
         maxChunks = (kMaxNumeralLength + plan.chunkDigits - 1) / plan.chunkDigits;
     }
-    plan.powers.push_back({plan.chunkPower});
-    while ((std::size_t{1} << plan.powers.size()) < maxChunks) {
-        const std::vector<Limb>& last = plan.powers.back();
+    // powers[j] = chunkPower^(2^j), without zero limbs on top.
+    std::vector<std::vector<Limb>> powers(1, std::vector<Limb>{plan.chunkPower});
+    while ((std::size_t{1} << powers.size()) < maxChunks) {
+        const std::vector<Limb>& last = powers.back();
         std::vector<Limb> square(2 * last.size());
         std::vector<Limb> scratch(detail::multiplyScratch(last.size()));
         detail::multiply(plan.radix, square.data(), last.data(), last.size(), last.data(),
                          last.size(), scratch.data());
         square.resize(detail::significantLimbs(square.data(), square.size()));
-        plan.powers.push_back(std::move(square));
+        powers.push_back(std::move(square));
     }
     const std::size_t n = plan.leafChunks;
     plan.leafPowers.assign(n * n, Limb{0});
@@ -213,7 +196,7 @@ Plan makePlan(unsigned from, unsigned to) {
             power[i] = detail::multiplyAddSmall(plan.radix, power.data(), i, plan.chunkPower, 0);
         for (std::size_t k = 0; k <= i; ++k) plan.leafPowers[k * n + i] = power[k];
     }
-    for (const std::vector<Limb>& power : plan.powers) {
+    for (const std::vector<Limb>& power : powers) {
         std::size_t zeros = 0;
         while (power[zeros] == 0) ++zeros;
         plan.lowZeros.push_back(zeros);
@@ -355,9 +338,11 @@ namespace {
 // A value just past 64 bits, read on the short path, written in the base 2^bits.
 void writeWide(detail::Uint128 value, unsigned bits, std::u16string& out) {
     constexpr std::size_t n = 128 / detail::kLimbBits;
+    const std::uint64_t halves[2] = {value.low(), value.high()};
     Limb limbs[n];
     for (std::size_t i = 0; i < n; ++i)
-        limbs[i] = static_cast<Limb>((value >> static_cast<unsigned>(i * detail::kLimbBits)).low());
+        limbs[i] =
+            static_cast<Limb>(halves[i * detail::kLimbBits / 64] >> (i * detail::kLimbBits % 64));
     detail::writeBinaryLimbs(limbs, detail::significantLimbs(limbs, n), bits, out);
 }
 
@@ -379,61 +364,40 @@ void writeWide(detail::Uint128 value, unsigned bits, std::u16string& out) {
             result.clear();
         else if (digit < ToBase)
             result.assign(1, detail::kDigitChars[digit]);
-        else if (ToBase == 10) {  // a letter typed alone into a decimal target
-            result.assign(2, u'0');
-            result[0] = static_cast<char16_t>(u'0' + digit / 10);
-            result[1] = static_cast<char16_t>(u'0' + digit % 10);
-        } else
+        else
             detail::writeValue(digit, ToBase, result);
         return;
     }
 
-    // Values that fit 64 bits need no limbs, and no allocation once result has room.
+    // Values that fit 64 bits need no limbs, and no allocation once result has room: a numeral
+    // of at most one digit more than 64 bits hold is read whole, a longer one once its leading
+    // zeros are gone.
     const detail::BasicChunk<std::uint64_t> chunk = detail::valueChunk(FromBase);
-    if (Number.size() <= chunk.digits + 1) {
-        const detail::ShortValue value = detail::readShort(Number, FromBase);
-        if (!value.valid)
+    if (Number.size() > chunk.digits + 1) {
+        if (!detail::allDigitsOf(Number, FromBase)) {
             result.clear();
-        else if (value.fits)
-            detail::writeValue(value.value, ToBase, result);
-        else if (const unsigned bits = detail::bitsPerDigit(ToBase))
-            writeWide(detail::Uint128::fromHalves(value.high, value.value), bits, result);
-        else  // checked already, and a value past 64 bits in this many digits has no leading zero
+            return;
+        }
+        const std::size_t firstSignificant = Number.find_first_not_of(u'0');
+        if (firstSignificant == std::u16string_view::npos) {
+            result.assign(1, u'0');
+            return;
+        }
+        Number.remove_prefix(firstSignificant);
+        if (Number.size() > chunk.digits + 1) {
             convertLarge(Number, FromBase, ToBase, result);
-        return;
+            return;
+        }
     }
-
-    if (!detail::allDigitsOf(Number, FromBase)) {
+    const detail::ShortValue value = detail::readShort(Number, FromBase);
+    if (!value.valid)
         result.clear();
-        return;
-    }
-    const std::size_t firstSignificant = Number.find_first_not_of(u'0');
-    if (firstSignificant == std::u16string_view::npos) {
-        result.assign(1, u'0');
-        return;
-    }
-    const std::u16string_view digits = Number.substr(firstSignificant);
-
-    if (digits.size() <= chunk.digits) {
-        detail::writeValue(detail::readValue(digits.data(), digits.size(), FromBase), ToBase,
-                           result);
-        return;
-    }
-    if (digits.size() == chunk.digits + 1) {
-        const detail::Uint128 value =
-            detail::Uint128::product(detail::readValue(digits.data(), chunk.digits, FromBase),
-                                     FromBase) +
-            detail::digitValue(digits.back());
-        if (value.high() == 0) {
-            detail::writeValue(value.low(), ToBase, result);
-            return;
-        }
-        if (const unsigned bits = detail::bitsPerDigit(ToBase)) {
-            writeWide(value, bits, result);
-            return;
-        }
-    }
-    convertLarge(digits, FromBase, ToBase, result);
+    else if (value.fits)
+        detail::writeValue(value.value, ToBase, result);
+    else if (const unsigned bits = detail::bitsPerDigit(ToBase))
+        writeWide(detail::Uint128::fromHalves(value.high, value.value), bits, result);
+    else  // a value past 64 bits in this many digits has no leading zero
+        convertLarge(Number, FromBase, ToBase, result);
 }
 
 }  // namespace

@@ -25,7 +25,8 @@ public:
     bool overflow() const { return overflow_; }
 
 private:
-    std::u16string convertEdited(std::u16string_view text) const;
+    // Works an edit at the end into the last result; false for any other change.
+    bool convertEdited(std::u16string_view text);
 
     std::uint8_t fromBase_;
     std::uint8_t toBase_;

@@ -41,7 +41,8 @@ struct Column {
     }
     Limb l0() const { return lowHalf(low); }
     Limb l1() const { return highHalf(low); }
-    void set(Limb l0, Limb l1) {
+    // The column l1:l0, high limb first as in joinHalves().
+    void setHalves(Limb l1, Limb l0) {
         low = joinHalves(l1, l0);
         top = 0;
     }
@@ -49,7 +50,7 @@ struct Column {
 
 // Limbs of 2^kLimbBits: carries are the machine's.
 struct BinaryOps {
-    static constexpr std::size_t kKaratsubaThreshold = kKaratsubaThresholdBinary;
+    static constexpr std::size_t kSchoolbookThreshold = kKaratsubaThresholdBinary;
 
     // A limb product can take the whole double limb.
     static constexpr bool narrow() { return false; }
@@ -68,7 +69,7 @@ struct BinaryOps {
     // Takes the column's low limb; the rest carries into the next column.
     Limb reduce(Column& column) const {
         const Limb digit = column.l0();
-        column.set(column.l1(), column.top);
+        column.setHalves(column.top, column.l1());
         return digit;
     }
     Limb multiplyAdd(Limb a, Limb factor, Limb& carry) const {
@@ -76,8 +77,8 @@ struct BinaryOps {
         carry = highHalf(p);
         return lowHalf(p);
     }
-    // v[0, n) /= d for d = 2 or 3, where d divides v: a shift, or from the bottom by the
-    // inverse of 3 modulo the radix (a multiply per limb instead of a reciprocal division from
+    // v[0, n) /= d for d = 2, 3 or 5, where d divides v: a shift, or from the bottom by the
+    // inverse of d modulo the radix (a multiply per limb instead of a reciprocal division from
     // the top).
     void divideExact(Limb* v, std::size_t n, Limb d) const {
         if (d == 2) {
@@ -118,7 +119,7 @@ struct BinaryOps {
 // Limbs of a power of a base that fits a limb (10^19 exceeds 2^63, so a + b can wrap: compare
 // before adding).
 struct PowerOps {
-    static constexpr std::size_t kKaratsubaThreshold = kKaratsubaThresholdPower;
+    static constexpr std::size_t kSchoolbookThreshold = kColumnsThresholdPower;
 
     Limb base;
     const Divisor* divisor;
@@ -148,7 +149,7 @@ struct PowerOps {
         Limb r1, r0;
         const Limb q1 = divisor->divide(column.top, column.l1(), r1);
         const Limb q0 = divisor->divide(r1, column.l0(), r0);
-        column.set(q0, q1);
+        column.setHalves(q1, q0);
         return r0;
     }
     Limb multiplyAdd(Limb a, Limb factor, Limb& carry) const {
@@ -239,22 +240,15 @@ Limb subtractFrom(const Ops& ops, Limb* r, std::size_t rn, const Limb* x, std::s
     return borrow;
 }
 
-// r = x + y with xn >= yn; r has xn + 1 limbs.
+// r[0, xn] = x + y with xn >= yn.
 template <class Ops>
-void addTo(const Ops& ops, Limb* r, const Limb* x, std::size_t xn, const Limb* y, std::size_t yn) {
+void sum(const Ops& ops, Limb* r, const Limb* x, std::size_t xn, const Limb* y, std::size_t yn) {
     Limb carry = addN(ops, r, x, y, yn, 0);
     for (std::size_t i = yn; i < xn; ++i) r[i] = ops.add(x[i], 0, carry);
     r[xn] = carry;
 }
 
 #ifdef ZIF_HAVE_SSE2_PATHS
-// Whether the column sums use SSE2: where the processor has it, unless turned off (tests check
-// the portable sums that way).
-bool vectorProducts();
-void setVectorProducts(bool on);
-// Below this many products in the longest column the scalar sums are quicker: the lanes' setup
-// and final sum cost more than they save.
-inline constexpr std::size_t kVectorColumnsMin = 24;
 // The product-scanning loops of a power radix by SSE2, for limbs below 2^30: r[0, na + nb) =
 // a * b reduced; r[0, n) = the rows joined as combineRows() joins them; c[3 k, 3 k + 3) =
 // column k of a * b for k < na + nb - 1.
@@ -267,8 +261,6 @@ inline constexpr std::size_t kVectorColumnsMin = 24;
 // The schoolbook product of binary limbs by SSE2, for kVectorBinaryMin <= nb <= na and nb <=
 // kVectorBinaryMax: r[0, na + nb) = a * b; and binary rows joined as combineRows() joins them,
 // for kVectorBinaryMin <= n <= kVectorBinaryMax.
-inline constexpr std::size_t kVectorBinaryMin = 4;
-inline constexpr std::size_t kVectorBinaryMax = 128;
 [[ZIF_SSE2_ENTRY]] void schoolbookBinaryVector(Limb* r, const Limb* a, std::size_t na,
                                                const Limb* b, std::size_t nb);
 [[ZIF_SSE2_ENTRY]] void combineRowsBinaryVector(Limb* r, const Limb* factors, std::size_t n,
@@ -346,16 +338,71 @@ template <std::ptrdiff_t kYStep, bool kSideBySide, class Ops>
 }
 
 // Calls column(x, y, n) for the columns of a * b in order, na >= nb: x[i] * y[-i] for i < n are
-// the products of a column. The columns grow by a product while they start at a[0], hold nb
-// products while they start at b[nb - 1], then shrink: each phase steps its pointers and count by
-// one, where working out each column's first and last product cost a tenth of a short product.
-template <class PerColumn>
-[[gnu::always_inline]] inline void forEachColumn(const Limb* a, std::size_t na, const Limb* b,
+// the products of a column (y steps through b, or through a vector of b's limbs). The columns
+// grow by a product while they start at a[0], hold nb products while they start at b[nb - 1],
+// then shrink: each phase steps its pointers and count by one, where working out each column's
+// first and last product cost a tenth of a short product.
+template <class Y, class PerColumn>
+[[gnu::always_inline]] inline void forEachColumn(const Limb* a, std::size_t na, const Y* b,
                                                  std::size_t nb, PerColumn column) {
     std::size_t k = 0;
     for (; k + 1 < nb; ++k) column(a, b + k, k + 1);
     for (; k < na; ++k) column(a + (k + 1 - nb), b + nb - 1, nb);
     for (; k < na + nb - 1; ++k) column(a + (k + 1 - nb), b + nb - 1, na + nb - 1 - k);
+}
+
+// The product-scanning loops, one column at a time, each column reduced once. Each takes
+// sum(column, x, y, n), which adds x[i] * y[i * step] for i < n to a column: the portable sums or
+// the SSE2 ones, which pass a lambda compiled for SSE2 from a function that flattens its calls.
+
+// r[0, na + nb) = a * b reduced, na >= nb. kCarryFirst: a column starts from the last one's
+// carry (binary limbs, where the carry is a shift); otherwise the carry joins last, so that the
+// previous column's reduction overlaps this column's products instead of delaying them.
+template <bool kCarryFirst, class Ops, class Sum>
+[[gnu::always_inline]] inline void scanProduct(const Ops& ops, Limb* r, const Limb* a,
+                                               std::size_t na, const Limb* b, std::size_t nb,
+                                               Sum sum) {
+    Column carry;
+    std::size_t k = 0;
+    forEachColumn(a, na, b, nb, [&](const Limb* x, const Limb* y, std::size_t n) {
+        Column column;
+        if constexpr (kCarryFirst) column = carry;
+        sum(column, x, y, n);
+        if constexpr (!kCarryFirst) column.merge(carry);
+        r[k++] = ops.reduce(column);
+        carry = column;
+    });
+    r[k] = carry.l0();
+}
+
+// r[0, n) = the rows joined as combineRows() joins them.
+template <class Ops, class Sum>
+[[gnu::always_inline]] inline void scanRows(const Ops& ops, Limb* r, const Limb* factors,
+                                            std::size_t n, const Limb* powers, std::size_t stride,
+                                            Sum sum) {
+    Column carry;
+    for (std::size_t k = 0; k < n; ++k) {
+        Column column;
+        sum(column, factors + k, powers + k * stride + k, n - k);
+        column.merge(carry);
+        r[k] = ops.reduce(column);
+        carry = column;
+    }
+    ZIF_ASSERT(carry.l0() == 0 && carry.l1() == 0);
+}
+
+// c[3 k, 3 k + 3) = column k of a * b, unreduced, for k < na + nb - 1, na >= nb.
+template <class Sum>
+[[gnu::always_inline]] inline void scanColumns(Limb* c, const Limb* a, std::size_t na,
+                                               const Limb* b, std::size_t nb, Sum sum) {
+    forEachColumn(a, na, b, nb, [&](const Limb* x, const Limb* y, std::size_t n) {
+        Column column;
+        sum(column, x, y, n);
+        c[0] = column.l0();
+        c[1] = column.l1();
+        c[2] = column.top;
+        c += 3;
+    });
 }
 
 // r[0, xn) = |x - y| for y of yn <= xn limbs; returns whether x < y.

@@ -19,9 +19,9 @@ namespace {
 template <class Ops>
 bool vectorColumns(const Ops& ops, std::size_t n) {
     if constexpr (std::is_same_v<Ops, PowerOps>)
-        return ops.narrow() && n >= kVectorColumnsMin && vectorProducts();
+        return ops.narrow() && n >= kVectorColumnsMin && useSse2();
     else
-        return n >= kVectorBinaryMin && n <= kVectorBinaryMax && vectorProducts();
+        return n >= kVectorBinaryMin && n <= kVectorBinaryMax && useSse2();
 }
 #endif
 
@@ -42,24 +42,17 @@ void schoolbook(const Ops& ops, Limb* r, const Limb* a, std::size_t na, const Li
         return;
     }
 #endif
-    Column carry;
-    std::size_t k = 0;
-    forEachColumn(a, na, b, nb, [&](const Limb* x, const Limb* y, std::size_t n) {
-        Column column;
-        if constexpr (std::is_same_v<Ops, BinaryOps>) {
-            // The carry is a shift of the last column: this one starts from it.
-            column = carry;
-            addProducts<-1, false>(ops, column, x, y, n);
-        } else {
-            // This column starts from zero and the carry joins last, so that the previous
-            // column's reduction overlaps this column's products instead of delaying them.
-            addProducts<-1, true>(ops, column, x, y, n);
-            column.merge(carry);
-        }
-        r[k++] = ops.reduce(column);
-        carry = column;
-    });
-    r[k] = carry.l0();
+    if constexpr (std::is_same_v<Ops, BinaryOps>) {
+        scanProduct<true>(ops, r, a, na, b, nb,
+                          [&](Column& column, const Limb* x, const Limb* y, std::size_t n) {
+                              addProducts<-1, false>(ops, column, x, y, n);
+                          });
+    } else {
+        scanProduct<false>(ops, r, a, na, b, nb,
+                           [&](Column& column, const Limb* x, const Limb* y, std::size_t n) {
+                               addProducts<-1, true>(ops, column, x, y, n);
+                           });
+    }
 }
 
 // r[0, n] = x0 + f1 x1 + f2 x2, each x_i of n limbs or fewer (missing limbs are zero).
@@ -144,6 +137,26 @@ void addOrSubtract(const BinaryOps& ops, bool add, Limb* r, const Limb* x, const
         subtractN(ops, r, x, y, n, 0);
 }
 
+// The scratch that each method takes for itself, before the products it calls take theirs; each
+// layout below asserts that it ends there. Karatsuba, for halves of h limbs: the middle product,
+// then the differences, the second with room for the outer products' carry (a slice of an
+// unbalanced product, b of nb <= h limbs, takes less). The Toom methods, for parts of k limbs:
+// their evaluations (k + 1 limbs; Toom-3's and Toom-4's with room for a carry, Toom-4's with two
+// intermediate sums), then their products of two evaluations (2 k + 2 limbs), Toom-4's with two
+// more of that length for the interpolation.
+constexpr std::size_t karatsubaScratch(std::size_t h) {
+    return 2 * h + h + (h + 1);
+}
+constexpr std::size_t toom32Scratch(std::size_t k) {
+    return 4 * (k + 1) + 2 * (2 * k + 2);
+}
+constexpr std::size_t toom3Scratch(std::size_t k) {
+    return 4 * (k + 2) + 3 * (2 * k + 2);
+}
+constexpr std::size_t toom4Scratch(std::size_t k) {
+    return 12 * (k + 2) + 7 * (2 * k + 2);
+}
+
 // Toom-3 with a = a0 + a1 x + a2 x^2 (x = B^k), b likewise, and c = a b = c0 + ... + c4 x^4,
 // evaluated at 0, 1, -1, 2 and infinity, the value at -1 carried as a magnitude with a sign, and
 // interpolated by Bodrato's sequence (seven additive steps, one exact division by 3 and two by
@@ -164,11 +177,12 @@ void toom3(const BinaryOps& ops, Limb* r, const Limb* a, std::size_t na, const L
     Limb* vm1 = v1 + m;
     Limb* v2 = vm1 + m;
     Limb* rest = v2 + m;
+    ZIF_ASSERT(rest == scratch + toom3Scratch(k));
     const Limb *a0 = a, *a1 = a + k, *a2 = a + 2 * k;
     const Limb *b0 = b, *b1 = b + k, *b2 = b + 2 * k;
 
-    addTo(ops, evenA, a0, k, a2, na2);
-    addTo(ops, evenB, b0, k, b2, nb2);
+    sum(ops, evenA, a0, k, a2, na2);
+    sum(ops, evenB, b0, k, b2, nb2);
     const bool minusA = differenceOf(ops, otherA, evenA, k + 1, a1, k);
     const bool minusB = differenceOf(ops, otherB, evenB, k + 1, b1, k);
     const bool vm1Negative = minusA != minusB;
@@ -225,16 +239,17 @@ void toom32(const BinaryOps& ops, Limb* r, const Limb* a, std::size_t na, const 
     Limb* v1 = minusB + (k + 1);
     Limb* vm1 = v1 + m;
     Limb* rest = vm1 + m;
+    ZIF_ASSERT(rest == scratch + toom32Scratch(k));
     const Limb *a0 = a, *a1 = a + k, *a2 = a + 2 * k;
     const Limb *b0 = b, *b1 = b + k;
 
-    addTo(ops, evenA, a0, k, a2, na2);
+    sum(ops, evenA, a0, k, a2, na2);
     const bool vm1Negative =
         differenceOf(ops, minusA, evenA, k + 1, a1, k) != differenceOf(ops, minusB, b0, k, b1, nb1);
     minusB[k] = 0;  // |b(-1)| has k limbs
     multiply(ops, vm1, minusA, k + 1, minusB, k + 1, rest);
     addInto(ops, evenA, k + 1, a1, k);
-    addTo(ops, evalB, b0, k, b1, nb1);
+    sum(ops, evalB, b0, k, b1, nb1);
     multiply(ops, v1, evenA, k + 1, evalB, k + 1, rest);
     Limb* c0 = r;
     Limb* c3 = r + 3 * k;
@@ -308,6 +323,7 @@ void toom4(const BinaryOps& ops, Limb* r, const Limb* a, std::size_t na, const L
     Limb* tmp = v[4] + m;
     Limb* tmp2 = tmp + m;
     Limb* rest = tmp2 + m;
+    ZIF_ASSERT(rest == scratch + toom4Scratch(k));
     Limb* valuesA[5];
     Limb* valuesB[5];
     for (std::size_t i = 0; i < 5; ++i) {
@@ -383,36 +399,20 @@ void toom4(const BinaryOps& ops, Limb* r, const Limb* a, std::size_t na, const L
     addMiddleCoefficients(ops, r, na + nb, k, middle, 5, m);
 }
 
-template <class Ops>
-void multiply(const Ops& ops, Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb,
-              Limb* scratch) {
-    if (na < nb) {
-        std::swap(a, b);
-        std::swap(na, nb);
-    }
-    if (nb < Ops::kKaratsubaThreshold) {
-        schoolbook(ops, r, a, na, b, nb);
+// multiply() for binary limbs from the Karatsuba threshold on, na >= nb.
+void multiplyBinary(const BinaryOps& ops, Limb* r, const Limb* a, std::size_t na, const Limb* b,
+                    std::size_t nb, Limb* scratch) {
+    if (nb >= kToom4ThresholdBinary && nb > 3 * ((na + 3) / 4)) {
+        toom4(ops, r, a, na, b, nb, scratch);
         return;
     }
-    if constexpr (std::is_same_v<Ops, PowerOps>) {
-        Limb* c = scratch;
-        columns::multiply(ops, c, a, na, b, nb, c + columns::kWidth * (na + nb - 1));
-        columns::normalize(ops, r, na + nb, c, na + nb - 1);
+    if (nb >= kToom3ThresholdBinary && nb > 2 * ((na + 2) / 3)) {
+        toom3(ops, r, a, na, b, nb, scratch);
         return;
     }
-    if constexpr (std::is_same_v<Ops, BinaryOps>) {
-        if (nb >= kToom4ThresholdBinary && nb > 3 * ((na + 3) / 4)) {
-            toom4(ops, r, a, na, b, nb, scratch);
-            return;
-        }
-        if (nb >= kToom3ThresholdBinary && nb > 2 * ((na + 2) / 3)) {
-            toom3(ops, r, a, na, b, nb, scratch);
-            return;
-        }
-        if (nb >= kToom32ThresholdBinary && 4 * na >= 5 * nb && 2 * nb > na + 1) {
-            toom32(ops, r, a, na, b, nb, scratch);
-            return;
-        }
+    if (nb >= kToom32ThresholdBinary && 4 * na >= 5 * nb && 2 * nb > na + 1) {
+        toom32(ops, r, a, na, b, nb, scratch);
+        return;
     }
     const std::size_t h = (na + 1) / 2;
     if (nb <= h) {
@@ -432,23 +432,44 @@ void multiply(const Ops& ops, Limb* r, const Limb* a, std::size_t na, const Limb
     Limb* differenceA = middle + 2 * h;
     Limb* differenceB = differenceA + h;
     Limb* rest = differenceB + h + 1;
+    ZIF_ASSERT(rest == scratch + karatsubaScratch(h));
     const bool a0BelowA1 = differenceOf(ops, differenceA, a, h, a + h, na - h);
     const bool b0BelowB1 = differenceOf(ops, differenceB, b, h, b + h, nb - h);
     multiply(ops, middle, differenceA, h, differenceB, h, rest);
     multiply(ops, r, a, h, b, h, rest);
     multiply(ops, r + 2 * h, a + h, na - h, b + h, nb - h, rest);
     // The sum of the outer products takes the differences' place.
-    Limb* sum = differenceA;
-    addTo(ops, sum, r, 2 * h, r + 2 * h, na + nb - 2 * h);
+    Limb* outer = differenceA;
+    sum(ops, outer, r, 2 * h, r + 2 * h, na + nb - 2 * h);
     // (a0 - a1)(b1 - b0) is negative (or zero) when a0 < a1 and b0 < b1, or neither.
     if (a0BelowA1 == b0BelowB1)
-        sum[2 * h] -= subtractN(ops, sum, sum, middle, 2 * h, 0);
+        outer[2 * h] -= subtractN(ops, outer, outer, middle, 2 * h, 0);
     else
-        sum[2 * h] += addN(ops, sum, sum, middle, 2 * h, 0);
+        outer[2 * h] += addN(ops, outer, outer, middle, 2 * h, 0);
     // a0 b1 + a1 b0 ends below r's top; its higher limbs are zero.
     [[maybe_unused]] const Limb carry =
-        addInto(ops, r + h, na + nb - h, sum, std::min(2 * h + 1, na + nb - h));
+        addInto(ops, r + h, na + nb - h, outer, std::min(2 * h + 1, na + nb - h));
     ZIF_ASSERT(carry == 0);
+}
+
+template <class Ops>
+void multiply(const Ops& ops, Limb* r, const Limb* a, std::size_t na, const Limb* b, std::size_t nb,
+              Limb* scratch) {
+    if (na < nb) {
+        std::swap(a, b);
+        std::swap(na, nb);
+    }
+    if (nb < Ops::kSchoolbookThreshold) {
+        schoolbook(ops, r, a, na, b, nb);
+        return;
+    }
+    if constexpr (std::is_same_v<Ops, PowerOps>) {
+        Limb* c = scratch;
+        columns::multiply(ops, c, a, na, b, nb, c + columns::kWidth * (na + nb - 1));
+        columns::normalize(ops, r, na + nb, c, na + nb - 1);
+    } else {
+        multiplyBinary(ops, r, a, na, b, nb, scratch);
+    }
 }
 
 template <class F>
@@ -457,18 +478,22 @@ decltype(auto) withOps(const Radix& radix, F&& f) {
     return f(PowerOps{radix.base(), &radix.divisor()});
 }
 
+// Every product below multiplyBinary() has at most as many limbs as the parts it is called
+// with, plus one, and a part's scratch grows with its length: the largest method that n reaches
+// sets the size.
 std::size_t binaryScratch(std::size_t n) {
     if (n < kKaratsubaThresholdBinary) return 0;
     const std::size_t h = (n + 1) / 2;
-    // Karatsuba, or Toom-32, whose parts are at most as long as Karatsuba's.
-    const std::size_t karatsuba =
-        (n < kToom32ThresholdBinary ? 4 : 8) * (h + 1) + binaryScratch(h + 1);
-    if (n < kToom3ThresholdBinary) return karatsuba;
-    const std::size_t k = (n + 2) / 3;
-    const std::size_t toom3 = std::max(karatsuba, 10 * (k + 2) + binaryScratch(k + 1));
-    if (n < kToom4ThresholdBinary) return toom3;
+    std::size_t size = karatsubaScratch(h) + binaryScratch(h);
+    // Toom-32's parts are at most h limbs.
+    if (n >= kToom32ThresholdBinary) size = std::max(size, toom32Scratch(h) + binaryScratch(h + 1));
+    const std::size_t third = (n + 2) / 3;
+    if (n >= kToom3ThresholdBinary)
+        size = std::max(size, toom3Scratch(third) + binaryScratch(third + 1));
     const std::size_t quarter = (n + 3) / 4;
-    return std::max(toom3, 26 * (quarter + 2) + binaryScratch(quarter + 1));
+    if (n >= kToom4ThresholdBinary)
+        size = std::max(size, toom4Scratch(quarter) + binaryScratch(quarter + 1));
+    return size;
 }
 
 }  // namespace
@@ -476,7 +501,7 @@ std::size_t binaryScratch(std::size_t n) {
 std::size_t multiplyScratch(std::size_t n) {
     // Power radix: the product's columns, then theirs.
     const std::size_t power =
-        n < kKaratsubaThresholdPower ? 0 : columns::kWidth * (2 * n - 1) + columns::scratch(n);
+        n < kColumnsThresholdPower ? 0 : columns::kWidth * (2 * n - 1) + columns::scratch(n);
     return std::max(power, binaryScratch(n));
 }
 
@@ -510,15 +535,10 @@ void combineRows(const Radix& radix, Limb* r, const Limb* factors, std::size_t n
             return;
         }
 #endif
-        Column carry;
-        for (std::size_t k = 0; k < n; ++k) {
-            Column column;
-            addProducts<1, false>(ops, column, factors + k, powers + k * stride + k, n - k);
-            column.merge(carry);
-            r[k] = ops.reduce(column);
-            carry = column;
-        }
-        ZIF_ASSERT(carry.l0() == 0 && carry.l1() == 0);
+        scanRows(ops, r, factors, n, powers, stride,
+                 [&](Column& column, const Limb* x, const Limb* y, std::size_t count) {
+                     addProducts<1, false>(ops, column, x, y, count);
+                 });
     });
 }
 

@@ -7,7 +7,8 @@
 
 #include <cstddef>
 
-#include "convert/wide_mul.h"
+#include "convert/thresholds.h"
+#include "convert/words.h"
 
 namespace zif::detail {
 
@@ -32,31 +33,9 @@ private:
     Divisor divisor_;
 };
 
-// Below this many limbs in the smaller operand, multiply() uses the schoolbook product. In a
-// non-binary radix the schoolbook reduces each column by two radix divisions; from the
-// threshold on, the whole product is formed in unreduced columns (Karatsuba above a schoolbook
-// without divisions) and reduced once, which costs more per column and pays only for longer
-// products. Tuned with bench/convert for each limb width (32-bit x86 with the SSE2 column sums
-// that nearly every such processor takes).
-inline constexpr std::size_t kKaratsubaThresholdBinary = kLimbBits == 64 ? 32 : 56;
-inline constexpr std::size_t kKaratsubaThresholdPower = kLimbBits == 64 ? 80 : 192;
-
-// From this many limbs in the smaller operand on, multiply() uses Toom-3 for binary limbs when
-// the operands are balanced enough to be cut into three parts each: it saves a ninth of the
-// products per level, which pays once the products outweigh its extra linear passes.
-inline constexpr std::size_t kToom3ThresholdBinary = kLimbBits == 64 ? 150 : 140;
-
-// From this many limbs in the smaller operand on, multiply() uses Toom-32 for binary limbs when
-// the larger operand is 5/4 to 2 times as long.
-inline constexpr std::size_t kToom32ThresholdBinary = kLimbBits == 64 ? 96 : 110;
-
-// From this many limbs in the smaller operand on, multiply() uses Toom-4 for binary limbs when
-// the operands are balanced enough to be cut into four parts each: seven products of a quarter
-// where Toom-3 takes five of a third, in exchange for longer linear passes.
-inline constexpr std::size_t kToom4ThresholdBinary = kLimbBits == 64 ? 900 : 400;
-
-inline std::size_t karatsubaThreshold(const Radix& radix) {
-    return radix.isBinary() ? kKaratsubaThresholdBinary : kKaratsubaThresholdPower;
+// From this many limbs in the smaller operand on, multiply() leaves the schoolbook product.
+inline std::size_t schoolbookThreshold(const Radix& radix) {
+    return radix.isBinary() ? kKaratsubaThresholdBinary : kColumnsThresholdPower;
 }
 
 // Limbs of scratch that multiply() needs when the larger operand has n limbs.
@@ -66,9 +45,9 @@ std::size_t multiplyScratch(std::size_t n);
 void multiplySchoolbook(const Radix& radix, Limb* r, const Limb* a, std::size_t na, const Limb* b,
                         std::size_t nb);
 
-// r[0, na + nb) = a * b, Karatsuba from karatsubaThreshold(radix) on, Toom-3 (binary) from
-// kToom3ThresholdBinary; r must not overlap a, b or
-// scratch; scratch holds multiplyScratch(max(na, nb)) limbs; na, nb >= 1.
+// r[0, na + nb) = a * b: from schoolbookThreshold(radix) on, binary limbs by Karatsuba, Toom-32,
+// Toom-3 and Toom-4 (from their thresholds), a power radix in unreduced columns. r must not
+// overlap a, b or scratch; scratch holds multiplyScratch(max(na, nb)) limbs; na, nb >= 1.
 void multiply(const Radix& radix, Limb* r, const Limb* a, std::size_t na, const Limb* b,
               std::size_t nb, Limb* scratch);
 

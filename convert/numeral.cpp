@@ -115,26 +115,11 @@ void putNineteenDecimal(char16_t* at, std::uint64_t v) {
 
 // Number of decimal digits of v (1 for 0).
 unsigned decimalDigits(std::uint64_t v) {
-    static constexpr std::uint64_t kPowers[] = {1,
-                                                10,
-                                                100,
-                                                1000,
-                                                10000,
-                                                100000,
-                                                1000000,
-                                                10000000,
-                                                100000000,
-                                                1000000000,
-                                                10000000000,
-                                                100000000000,
-                                                1000000000000,
-                                                10000000000000,
-                                                100000000000000,
-                                                1000000000000000,
-                                                10000000000000000,
-                                                100000000000000000,
-                                                1000000000000000000,
-                                                10000000000000000000u};
+    static constexpr std::array<std::uint64_t, 20> kPowers = [] {
+        std::array<std::uint64_t, 20> powers{1};
+        for (std::size_t i = 1; i < powers.size(); ++i) powers[i] = powers[i - 1] * 10;
+        return powers;
+    }();
     // 1233 / 4096 ~ log10(2): the estimate is the count or one below it.
     // v | 1 counts 0 as one digit and changes no count (10^k is even).
     const unsigned estimate = (static_cast<unsigned>(std::bit_width(v | 1)) * 1233) >> 12;
@@ -301,7 +286,7 @@ bool allDigitsOf(std::u16string_view text, unsigned base) {
     const auto decimals = static_cast<std::uint16_t>(base < 10 ? base : 10);
     const auto letters = static_cast<std::uint16_t>(base < 10 ? 0 : base - 10);
 #ifdef ZIF_HAVE_SSE2_PATHS
-    if (hasSse2()) return noOtherCharactersSse2(text, decimals, letters);
+    if (useSse2()) return noOtherCharactersSse2(text, decimals, letters);
 #endif
     return noOtherCharacters(text, decimals, letters);
 }
@@ -321,10 +306,6 @@ Word readDigits(const char16_t* digits, std::size_t count, unsigned base) {
 }
 
 }  // namespace
-
-Limb readChunk(const char16_t* digits, std::size_t count, unsigned base) {
-    return readDigits<Limb>(digits, count, base);
-}
 
 std::uint64_t readValue(const char16_t* digits, std::size_t count, unsigned base) {
     return readDigits<std::uint64_t>(digits, count, base);

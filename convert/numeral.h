@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "convert/wide_mul.h"
+#include "convert/words.h"
 
 namespace zif::detail {
 
@@ -77,9 +77,6 @@ inline BasicChunk<Limb> limbChunk(unsigned base) {
 inline BasicChunk<std::uint64_t> valueChunk(unsigned base) {
     return kChunks<std::uint64_t>[base];
 }
-
-// Value of the digits (at most limbChunk(base).digits of them).
-Limb readChunk(const char16_t* digits, std::size_t count, unsigned base);
 
 // Value of the digits (at most valueChunk(base).digits of them).
 std::uint64_t readValue(const char16_t* digits, std::size_t count, unsigned base);

@@ -13,8 +13,10 @@
 
 namespace zif::detail {
 
-// Whether the processor has SSE2.
-bool hasSse2();
+// Whether the SSE2 versions run, for the products and the digit check alike: where the processor
+// has SSE2, unless turned off (tests check the portable versions that way).
+bool useSse2();
+void setUseSse2(bool on);
 
 }  // namespace zif::detail
 

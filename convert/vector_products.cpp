@@ -9,6 +9,8 @@
 
 namespace zif::detail {
 
+namespace {
+
 bool hasSse2() {
     static const bool has = [] {
         __builtin_cpu_init();  // static initializers may run before libgcc's own
@@ -17,9 +19,12 @@ bool hasSse2() {
     return has;
 }
 
-namespace {
+bool sse2On = hasSse2();
 
-bool vectorProductsOn = hasSse2();
+// Limbs a round of addProductsSse2 takes before its lanes are split: each 64-bit lane gains two
+// products below 2^60 per four limbs, and sixteen of them fit.
+constexpr std::size_t kLaneBlock = 32;
+static_assert(kLaneBlock / 2 <= 16);
 
 // Four limb products a round, two to an SSE2 multiply (the even and the odd lanes), summed whole
 // in 64-bit lanes: limbs below 2^30 make products below 2^60, so a lane takes sixteen before its
@@ -34,7 +39,7 @@ template <std::ptrdiff_t kYStep>
     std::size_t i = 0;
     const std::size_t rounds = n & ~std::size_t{3};
     while (i < rounds) {
-        const std::size_t end = std::min(rounds, i + 32);
+        const std::size_t end = std::min(rounds, i + kLaneBlock);
         __m128i sums = _mm_setzero_si128();
         for (; i < end; i += 4) {
             const __m128i xs = _mm_loadu_si128(reinterpret_cast<const __m128i*>(x + i));
@@ -70,53 +75,39 @@ template <std::ptrdiff_t kYStep>
 
 }  // namespace
 
-bool vectorProducts() {
-    return vectorProductsOn;
+bool useSse2() {
+    return sse2On;
 }
 
-void setVectorProducts(bool on) {
-    vectorProductsOn = on && hasSse2();
+void setUseSse2(bool on) {
+    sse2On = on && hasSse2();
 }
 
-[[ZIF_SSE2_ENTRY]] void schoolbookVector(const PowerOps& ops, Limb* r, const Limb* a,
-                                         std::size_t na, const Limb* b, std::size_t nb) {
-    Column carry;
-    const std::size_t columns = na + nb - 1;
-    for (std::size_t k = 0; k < columns; ++k) {
-        const std::size_t first = k >= nb ? k - nb + 1 : 0;
-        Column column;
-        addProductsSse2<-1>(column, a + first, b + (k - first), std::min(k, na - 1) + 1 - first);
-        column.merge(carry);
-        r[k] = ops.reduce(column);
-        carry = column;
+// The column sums of the portable loops, which are flattened into the functions below: code
+// compiled for SSE2 can be inlined only into a function compiled for it.
+template <std::ptrdiff_t kYStep>
+struct Sse2Sum {
+    [[gnu::target("sse2")]] void operator()(Column& column, const Limb* x, const Limb* y,
+                                            std::size_t n) const {
+        addProductsSse2<kYStep>(column, x, y, n);
     }
-    r[columns] = carry.l0();
+};
+
+[[ZIF_SSE2_ENTRY, gnu::flatten]] void schoolbookVector(const PowerOps& ops, Limb* r, const Limb* a,
+                                                       std::size_t na, const Limb* b,
+                                                       std::size_t nb) {
+    scanProduct<false>(ops, r, a, na, b, nb, Sse2Sum<-1>{});
 }
 
-[[ZIF_SSE2_ENTRY]] void combineRowsVector(const PowerOps& ops, Limb* r, const Limb* factors,
-                                          std::size_t n, const Limb* powers, std::size_t stride) {
-    Column carry;
-    for (std::size_t k = 0; k < n; ++k) {
-        Column column;
-        addProductsSse2<1>(column, factors + k, powers + k * stride + k, n - k);
-        column.merge(carry);
-        r[k] = ops.reduce(column);
-        carry = column;
-    }
-    ZIF_ASSERT(carry.l0() == 0 && carry.l1() == 0);
+[[ZIF_SSE2_ENTRY, gnu::flatten]] void combineRowsVector(const PowerOps& ops, Limb* r,
+                                                        const Limb* factors, std::size_t n,
+                                                        const Limb* powers, std::size_t stride) {
+    scanRows(ops, r, factors, n, powers, stride, Sse2Sum<1>{});
 }
 
-[[ZIF_SSE2_ENTRY]] void columnsVector(Limb* c, const Limb* a, std::size_t na, const Limb* b,
-                                      std::size_t nb) {
-    for (std::size_t k = 0; k + 1 < na + nb; ++k) {
-        const std::size_t first = k >= nb ? k - nb + 1 : 0;
-        const std::size_t last = std::min(k, na - 1);
-        Column column;
-        addProductsSse2<-1>(column, a + first, b + (k - first), last + 1 - first);
-        c[3 * k] = column.l0();
-        c[3 * k + 1] = column.l1();
-        c[3 * k + 2] = column.top;
-    }
+[[ZIF_SSE2_ENTRY, gnu::flatten]] void columnsVector(Limb* c, const Limb* a, std::size_t na,
+                                                    const Limb* b, std::size_t nb) {
+    scanColumns(c, a, na, b, nb, Sse2Sum<-1>{});
 }
 
 // Binary limbs: a limb of one operand is split into its 16-bit halves, in the even lanes of a
@@ -143,7 +134,8 @@ template <std::ptrdiff_t kYStep>
     }
     alignas(16) std::uint64_t sums[2];
     _mm_store_si128(reinterpret_cast<__m128i*>(sums), _mm_add_epi64(even, odd));
-    // Below 2^56 for columns of at most 128 products: the low sum below 2^55, the carry 2^40.
+    // n products below 2^48 and a carry below (n + 1) 2^32 stay below 2^64 for n below 2^15.
+    static_assert(kVectorBinaryMax < std::size_t{1} << 15);
     const std::uint64_t low = sums[0] + ((sums[1] & 0xFFFF) << 16) + carry;
     carry = (low >> 32) + (sums[1] >> 16);
     return static_cast<Limb>(low);
@@ -161,19 +153,19 @@ template <std::ptrdiff_t kYStep>
     }
 }
 
-[[ZIF_SSE2_ENTRY]] void schoolbookBinaryVector(Limb* r, const Limb* a, std::size_t na,
-                                               const Limb* b, std::size_t nb) {
+[[ZIF_SSE2_ENTRY, gnu::flatten]] void schoolbookBinaryVector(Limb* r, const Limb* a, std::size_t na,
+                                                             const Limb* b, std::size_t nb) {
     ZIF_ASSERT(nb <= na);
     alignas(16) Limb halves[4 * kVectorBinaryMax];
     splitIntoHalves(halves, b, nb);
     const auto* bHalves = reinterpret_cast<const __m128i*>(halves);
     std::uint64_t carry = 0;
     std::size_t k = 0;
-    // As forEachColumn(), which cannot inline a loop body compiled for SSE2.
-    for (; k + 1 < nb; ++k) r[k] = columnOfHalves<-1>(a, bHalves + k, k + 1, carry);
-    for (; k < na; ++k) r[k] = columnOfHalves<-1>(a + (k + 1 - nb), bHalves + nb - 1, nb, carry);
-    for (; k < na + nb - 1; ++k)
-        r[k] = columnOfHalves<-1>(a + (k + 1 - nb), bHalves + nb - 1, na + nb - 1 - k, carry);
+    forEachColumn(
+        a, na, bHalves,
+        nb, [&](const Limb* x, const __m128i* y, std::size_t n) __attribute__((target("sse2"))) {
+            r[k++] = columnOfHalves<-1>(x, y, n, carry);
+        });
     ZIF_ASSERT(carry >> 32 == 0);
     r[k] = static_cast<Limb>(carry);
 }

@@ -31,8 +31,14 @@
 
 #include "convert/convert_base.h"
 #include "convert/incremental_conversion.h"
+#include "tests/convert/reference.h"
 
 namespace zif::fuzz {
+
+using testing::canonical;
+using testing::digitChar;
+using testing::residue;
+using testing::validIn;
 
 // Source numerals up to this many significant digits are checked against the naive reference.
 inline constexpr std::size_t kNaiveLimit = 2500;
@@ -55,98 +61,6 @@ inline constexpr std::array<char16_t, 32> kForeign = {
     u'/',   u':',   u'@',   u'[',   u'`',   u'{',   u' ',   u'-',   u'+',   u'.',   u',',
     u'_',   0x0000, 0x007F, 0x00B2, 0x00B9, 0x00DF, 0x0130, 0x0131, 0x017F, 0x0660, 0x0966,
     0x2170, 0x212A, 0xFF10, 0xFF21, 0xFF41, 0xD800, 0xDBFF, 0xDC00, 0xDFFF, 0xFFFF};
-
-inline int digitOf(char16_t c) {
-    if (c >= u'0' && c <= u'9') return c - u'0';
-    if (c >= u'A' && c <= u'Z') return c - u'A' + 10;
-    if (c >= u'a' && c <= u'z') return c - u'a' + 10;
-    return -1;
-}
-
-inline char16_t digitChar(unsigned value) {
-    return static_cast<char16_t>(value < 10 ? u'0' + value : u'A' + value - 10);
-}
-
-inline bool validIn(std::u16string_view number, unsigned base) {
-    if (number.empty()) return false;
-    for (char16_t c : number) {
-        const int d = digitOf(c);
-        if (d < 0 || static_cast<unsigned>(d) >= base) return false;
-    }
-    return true;
-}
-
-// Upper case, no leading zeros, "0" for zero: the form every result must have.
-inline std::u16string canonical(std::u16string_view number) {
-    std::u16string out;
-    for (char16_t c : number) {
-        const int d = digitOf(c);
-        if (out.empty() && d == 0) continue;
-        out.push_back(digitChar(static_cast<unsigned>(d)));
-    }
-    if (out.empty()) out = u"0";
-    return out;
-}
-
-// Value modulo a prime below 2^32, digit by digit: a cheap fingerprint that catches a wrong
-// digit anywhere in numerals far too long for the naive reference.
-inline std::uint64_t residue(std::u16string_view number, unsigned base, std::uint64_t prime) {
-    std::uint64_t r = 0;
-    for (char16_t c : number) r = (r * base + static_cast<std::uint64_t>(digitOf(c))) % prime;
-    return r;
-}
-
-// The largest power of base below 2^32, and its exponent.
-struct Word {
-    std::uint64_t power = 1;
-    std::size_t digits = 0;
-};
-
-inline Word wordOf(unsigned base) {
-    Word word;
-    while (word.power * base < (std::uint64_t{1} << 32)) {
-        word.power *= base;
-        ++word.digits;
-    }
-    return word;
-}
-
-// Horner's rule on words below 2^32, a group of source digits at a time: the value is kept as
-// words of a power of ToBase, and each group multiplies every word. Quadratic and built nothing
-// like the divide-and-conquer conversion, so the two are unlikely to share a fault; the words
-// keep it fast enough to check every numeral of the fast target.
-inline std::u16string naiveConvert(std::u16string_view number, unsigned from, unsigned to) {
-    const Word in = wordOf(from), out = wordOf(to);
-    std::vector<std::uint64_t> words{0};  // least significant first, each below out.power
-    std::size_t at = 0;
-    const std::size_t first = number.size() % in.digits;
-    while (at < number.size()) {
-        const std::size_t count = at == 0 && first != 0 ? first : in.digits;
-        std::uint64_t factor = 1, carry = 0;
-        for (std::size_t i = 0; i < count; ++i, ++at) {
-            factor *= from;
-            carry = carry * from + static_cast<std::uint64_t>(digitOf(number[at]));
-        }
-        for (std::uint64_t& w : words) {
-            const std::uint64_t v = w * factor + carry;  // below 2^64: both factors below 2^32
-            w = v % out.power;
-            carry = v / out.power;
-        }
-        while (carry != 0) {
-            words.push_back(carry % out.power);
-            carry /= out.power;
-        }
-    }
-    std::u16string text;
-    for (std::size_t i = words.size(); i-- > 0;) {
-        std::u16string word;
-        for (std::uint64_t w = words[i]; w != 0; w /= to)
-            word.insert(word.begin(), digitChar(w % to));
-        if (i + 1 != words.size()) word.insert(0, out.digits - word.size(), u'0');
-        text += word;
-    }
-    return canonical(text);
-}
 
 struct Outcome {
     bool overflow = false;
@@ -236,7 +150,7 @@ inline void check(std::u16string_view number, unsigned from, unsigned to) {
         if (standard != result) fail("differs from std::to_chars", number, from, to);
     }
 
-    if (expected.size() <= kNaiveLimit && naiveConvert(expected, from, to) != result)
+    if (expected.size() <= kNaiveLimit && testing::referenceConvert(expected, from, to) != result)
         fail("differs from the naive reference", number, from, to);
 
     // The last digit typed or erased, worked into the neighbouring result.
@@ -368,6 +282,23 @@ inline Input decode(const std::uint8_t* data, std::size_t size, const Lengths& l
     }
     if (input.number.size() > lengths.maxUnits) input.number.resize(lengths.maxUnits);
     return input;
+}
+
+// What each target does with an input: the fast one checks numerals within the naive
+// reference's reach and edits of them, the long one numerals from past that reach to just past
+// the length limit.
+inline void checkFast(const std::uint8_t* data, std::size_t size) {
+    static constexpr Lengths kLengths{kNaiveLimit, 0, kNaiveLimit, false};
+    const Input input = decode(data, size, kLengths);
+    check(input.number, input.from, input.to);
+    checkEdits(input.number, input.from, input.to);
+}
+
+inline void checkLong(const std::uint8_t* data, std::size_t size) {
+    static constexpr Lengths kLengths{2 * zif::kMaxNumeralLength, 2000, zif::kMaxNumeralLength + 16,
+                                      true};
+    const Input input = decode(data, size, kLengths);
+    check(input.number, input.from, input.to);
 }
 
 }  // namespace zif::fuzz

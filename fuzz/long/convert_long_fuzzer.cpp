@@ -5,13 +5,9 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "convert/convert_base.h"
 #include "fuzz/convert_harness.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static constexpr zif::fuzz::Lengths kLengths{2 * zif::kMaxNumeralLength, 2000,
-                                                 zif::kMaxNumeralLength + 16, true};
-    const zif::fuzz::Input input = zif::fuzz::decode(data, size, kLengths);
-    zif::fuzz::check(input.number, input.from, input.to);
+    zif::fuzz::checkLong(data, size);
     return 0;
 }

@@ -46,7 +46,7 @@ Limbs randomLimbs(std::mt19937_64& rng, std::size_t n, Limb top) {
 Limbs karatsuba(const Radix& radix, const Limbs& a, const Limbs& b) {
     Limbs r(a.size() + b.size());
     // Scratch left dirty, as the conversion leaves it: a product must not count on zeros there.
-    Limbs scratch(multiplyScratch(std::max(a.size(), b.size())) + 1, ~Limb{0});
+    Limbs scratch(multiplyScratch(std::max(a.size(), b.size())), ~Limb{0});
     multiply(radix, r.data(), a.data(), a.size(), b.data(), b.size(), scratch.data());
     return r;
 }
@@ -62,7 +62,7 @@ Limbs schoolbook(const Radix& radix, const Limbs& a, const Limbs& b) {
 TEST(Multiply, KaratsubaAgreesWithSchoolbook) {
     std::mt19937_64 rng(99);
     for (const RadixCase& c : radixCases()) {
-        const std::size_t t = karatsubaThreshold(c.radix);
+        const std::size_t t = schoolbookThreshold(c.radix);
         const std::vector<std::pair<std::size_t, std::size_t>> sizes = {
             {t - 1, t - 1},    {t, t},         {t + 1, t},         {t + 1, t + 1},
             {2 * t, t},        {2 * t + 1, t}, {2 * t - 1, t + 3}, {3 * t + 5, t},
@@ -121,14 +121,14 @@ TEST(Multiply, ToomAgreesWithSchoolbook) {
 // reach the portable sums only in short columns: both must give the same products, down to the
 // longest columns of all-maximum limbs.
 TEST(Multiply, PortableColumnSumsAgreeWithVectorOnes) {
-    if (!vectorProducts()) GTEST_SKIP() << "the processor has no SSE2";
+    if (!useSse2()) GTEST_SKIP() << "the processor has no SSE2";
     struct Portable {
-        Portable() { setVectorProducts(false); }
-        ~Portable() { setVectorProducts(true); }
+        Portable() { setUseSse2(false); }
+        ~Portable() { setUseSse2(true); }
     };
     std::mt19937_64 rng(11);
     for (const RadixCase& c : radixCases()) {
-        const std::size_t t = karatsubaThreshold(c.radix);
+        const std::size_t t = schoolbookThreshold(c.radix);
         const std::size_t least = c.radix.isBinary() ? kVectorBinaryMin : kVectorColumnsMin;
         for (auto [na, nb] : std::vector<std::pair<std::size_t, std::size_t>>{{least - 1, 40},
                                                                               {least, least},
@@ -217,9 +217,9 @@ TEST(CombineRows, AgreesWithJoiningOneChunkAtATime) {
     expectRowsJoinedAsByHorner(rng);
 #ifdef ZIF_HAVE_SSE2_PATHS
     // The portable sums too, where SSE2 takes the rows otherwise.
-    setVectorProducts(false);
+    setUseSse2(false);
     expectRowsJoinedAsByHorner(rng);
-    setVectorProducts(true);
+    setUseSse2(true);
 #endif
 }
 
@@ -261,24 +261,28 @@ TEST(Divisor, QuotientAndRemainderGiveBackTheDividend) {
     checkDivisor<std::uint64_t>();
 }
 
-// Against products, sums and shifts worked out by hand in halves of 2^64.
-TEST(Uint128, ProductsSumsAndShiftsCarryBetweenHalves) {
+// Against products, sums and differences worked out by hand in halves of 2^64; a comparison
+// must look at the high halves first.
+TEST(Uint128, ProductsSumsAndDifferencesCarryBetweenHalves) {
     const std::uint64_t max = ~std::uint64_t{0};
-    // (2^64 - 1)^2 = (2^64 - 2) 2^64 + 1
-    EXPECT_EQ(Uint128::product(max, max), Uint128::fromHalves(max - 1, 1));
-    // (2^32 + 3)(2^33 + 5) = 2^65 + 11 * 2^32 + 15
-    EXPECT_EQ(Uint128::product((std::uint64_t{1} << 32) + 3, (std::uint64_t{1} << 33) + 5),
-              Uint128::fromHalves(2, (std::uint64_t{11} << 32) + 15));
-    EXPECT_EQ(Uint128(max) + Uint128(1), Uint128::fromHalves(1, 0));
-    EXPECT_EQ(Uint128::fromHalves(1, 0) - Uint128(1), Uint128(max));
-    EXPECT_EQ(Uint128(0) - Uint128(1), Uint128::fromHalves(max, max));
-    EXPECT_EQ(Uint128(0x8000000000000001u) << 1, Uint128::fromHalves(1, 2));
-    EXPECT_EQ(Uint128(5) << 64, Uint128::fromHalves(5, 0));
-    EXPECT_EQ(Uint128(5) << 0, Uint128(5));
-    EXPECT_EQ(Uint128::fromHalves(3, 0) >> 1, Uint128::fromHalves(1, 0x8000000000000000u));
-    EXPECT_EQ(Uint128::fromHalves(7, 9) >> 64, Uint128(7));
-    EXPECT_LT(Uint128(max), Uint128::fromHalves(1, 0));
-    EXPECT_LT(Uint128::fromHalves(1, 0), Uint128::fromHalves(1, 1));
+    struct Case {
+        Uint128 value;
+        std::uint64_t high, low;
+    };
+    for (const Case& c : std::vector<Case>{
+             // (2^64 - 1)^2 = (2^64 - 2) 2^64 + 1
+             {Uint128::product(max, max), max - 1, 1},
+             // (2^32 + 3)(2^33 + 5) = 2^65 + 11 * 2^32 + 15
+             {Uint128::product((std::uint64_t{1} << 32) + 3, (std::uint64_t{1} << 33) + 5), 2,
+              (std::uint64_t{11} << 32) + 15},
+             {Uint128(max) + Uint128(1), 1, 0},
+             {Uint128::fromHalves(max, max) + Uint128::fromHalves(0, 2), 0, 1},
+             {Uint128::fromHalves(1, 0) - Uint128(1), 0, max},
+             {Uint128(0) - Uint128(1), max, max}}) {
+        EXPECT_EQ(c.value.high(), c.high);
+        EXPECT_EQ(c.value.low(), c.low);
+    }
+    EXPECT_TRUE(Uint128(max) < Uint128::fromHalves(1, 0));
     EXPECT_FALSE(Uint128::fromHalves(1, 0) < Uint128(max));
 }
 

@@ -10,6 +10,7 @@
 #include "convert/convert_base.h"
 #include "convert/limbs.h"
 #include "convert/numeral.h"
+#include "convert/sse2.h"
 #include "tests/convert/reference.h"
 
 namespace zif {
@@ -53,6 +54,15 @@ std::u16string convertOnFreshThread(const std::u16string& number, int from, int 
     return result;
 }
 
+// n limbs up to top: random, or all top, where every column and addition carries.
+std::vector<Limb> limbsOf(std::mt19937_64& rng, std::size_t n, Limb top, bool allMax) {
+    std::uniform_int_distribution<Limb> limb(0, top);
+    std::vector<Limb> out(n, top);
+    if (!allMax)
+        for (Limb& l : out) l = limb(rng);
+    return out;
+}
+
 void expectConverts(const std::u16string& number, int from, int to, const std::string& what) {
     for (bool fresh : {true, false}) {
         const std::u16string result = fresh ? convertOnFreshThread(number, from, to)
@@ -89,7 +99,7 @@ TEST(ConvertBaseThresholds, LengthsAroundEverySwitchOnAFreshThread) {
         const detail::Radix radix = radixOf(to);
         std::vector<std::size_t> limbs;
         for (std::size_t n = 1; n <= 70; ++n) limbs.push_back(n);
-        std::vector<std::size_t> switches = {detail::karatsubaThreshold(radix)};
+        std::vector<std::size_t> switches = {detail::schoolbookThreshold(radix)};
         if (radix.isBinary()) {
             switches.push_back(detail::kToom3ThresholdBinary);
             switches.push_back(detail::kToom32ThresholdBinary);
@@ -111,6 +121,115 @@ TEST(ConvertBaseThresholds, LengthsAroundEverySwitchOnAFreshThread) {
         }
     }
 }
+
+// Every length from one chunk below to one chunk above each switch of the joins: to column sums
+// of chunks (kJoinedRows*) and from them to joining by halves (kLeafChunks*). A chunk takes at
+// least the whole digits of `from` in a limb of the radix and at most one more.
+TEST(ConvertBaseThresholds, EveryLengthAroundTheJoinsOfChunks) {
+    std::mt19937_64 rng(28);
+    for (auto [from, to] : std::vector<std::pair<int, int>>{
+             {10, 16}, {36, 2}, {16, 10}, {32, 10}, {10, 36}, {36, 10}}) {
+        const bool binary = radixOf(to).isBinary();
+        const double digitsPerLimb =
+            (binary ? detail::kLimbBits : std::log2(detail::limbChunk(to).power)) / std::log2(from);
+        const auto fewest = static_cast<std::size_t>(digitsPerLimb);
+        for (std::size_t chunks :
+             {binary ? detail::kJoinedRowsMinBinary : detail::kJoinedRowsMinPower,
+              binary ? detail::kLeafChunksBinary : detail::kLeafChunksPower}) {
+            for (std::size_t length = (chunks - 1) * fewest; length <= (chunks + 1) * (fewest + 1);
+                 ++length) {
+                std::u16string number(1, u'1');
+                number += randomNumeral(rng, from, length - 1);
+                ASSERT_EQ(ConvertBase(number, static_cast<std::uint8_t>(from),
+                                      static_cast<std::uint8_t>(to)),
+                          referenceConvert(number, from, to))
+                    << "from " << from << " to " << to << ", " << length << " digits";
+            }
+        }
+    }
+}
+
+// Products at each switch between methods and one limb either side, against the schoolbook
+// product, with scratch exactly as large as asked for. The switch inside the columns' Karatsuba
+// is reached from the halves of the smallest products in columns.
+TEST(MultiplyThresholds, ProductsAtEverySwitch) {
+    std::mt19937_64 rng(29);
+    using Sizes = std::vector<std::pair<std::size_t, std::size_t>>;
+    const auto around = [](std::size_t t, std::size_t num, std::size_t den) {
+        Sizes sizes;
+        for (std::size_t nb : {t - 1, t, t + 1}) sizes.push_back({(nb * num + den - 1) / den, nb});
+        return sizes;
+    };
+    const std::size_t k = detail::kColumnsKaratsubaThreshold;
+    Sizes halves;
+    for (auto [na, nb] :
+         Sizes{{2 * k - 1, 2 * k - 1}, {2 * k, 2 * k}, {2 * k + 1, 2 * k}, {2 * k + 1, 2 * k + 1}})
+        if (nb >= detail::kColumnsThresholdPower) halves.push_back({na, nb});
+    const detail::Radix binary = detail::Radix::binary(),
+                        decimal = detail::Radix::power(detail::limbChunk(10).power);
+    struct Switch {
+        const char* name;
+        const detail::Radix& radix;
+        Sizes sizes;
+    };
+    for (const Switch& s :
+         std::vector<Switch>{{"Karatsuba", binary, around(detail::kKaratsubaThresholdBinary, 1, 1)},
+                             {"Toom-32", binary, around(detail::kToom32ThresholdBinary, 5, 4)},
+                             {"Toom-3", binary, around(detail::kToom3ThresholdBinary, 1, 1)},
+                             {"Toom-4", binary, around(detail::kToom4ThresholdBinary, 1, 1)},
+                             {"columns", decimal, around(detail::kColumnsThresholdPower, 1, 1)},
+                             {"columns' Karatsuba", decimal, halves}}) {
+        ASSERT_FALSE(s.sizes.empty()) << s.name;
+        const Limb top = s.radix.isBinary() ? ~Limb{0} : s.radix.base() - 1;
+        for (auto [na, nb] : s.sizes) {
+            for (bool allMax : {false, true}) {
+                const std::vector<Limb> a = limbsOf(rng, na, top, allMax),
+                                        b = limbsOf(rng, nb, top, allMax);
+                std::vector<Limb> scratch(detail::multiplyScratch(na), ~Limb{0});
+                std::vector<Limb> product(na + nb), expected(na + nb);
+                detail::multiply(s.radix, product.data(), a.data(), na, b.data(), nb,
+                                 scratch.data());
+                detail::multiplySchoolbook(s.radix, expected.data(), a.data(), na, b.data(), nb);
+                ASSERT_EQ(product, expected)
+                    << s.name << " " << na << "x" << nb << (allMax ? " all max" : "");
+            }
+        }
+    }
+}
+
+#ifdef ZIF_HAVE_SSE2_PATHS
+// The schoolbook products by SSE2 at the lengths where they take over and, for binary limbs, give
+// up, one limb either side, against the portable sums.
+TEST(MultiplyThresholds, Sse2SchoolbookAtItsLimits) {
+    if (!detail::useSse2()) GTEST_SKIP() << "the processor has no SSE2";
+    std::mt19937_64 rng(30);
+    const detail::Radix binary = detail::Radix::binary(),
+                        decimal = detail::Radix::power(detail::limbChunk(10).power);
+    struct Limit {
+        const detail::Radix& radix;
+        std::size_t at;
+    };
+    for (const Limit& limit : std::vector<Limit>{{binary, detail::kVectorBinaryMin},
+                                                 {binary, detail::kVectorBinaryMax},
+                                                 {decimal, detail::kVectorColumnsMin}}) {
+        const Limb top = limit.radix.isBinary() ? ~Limb{0} : limit.radix.base() - 1;
+        for (std::size_t nb : {limit.at - 1, limit.at, limit.at + 1}) {
+            for (bool allMax : {false, true}) {
+                const std::size_t na = nb + 5;
+                const std::vector<Limb> a = limbsOf(rng, na, top, allMax),
+                                        b = limbsOf(rng, nb, top, allMax);
+                std::vector<Limb> vector(na + nb), portable(na + nb);
+                detail::multiplySchoolbook(limit.radix, vector.data(), a.data(), na, b.data(), nb);
+                detail::setUseSse2(false);
+                detail::multiplySchoolbook(limit.radix, portable.data(), a.data(), na, b.data(),
+                                           nb);
+                detail::setUseSse2(true);
+                ASSERT_EQ(vector, portable) << na << "x" << nb << (allMax ? " all max" : "");
+            }
+        }
+    }
+}
+#endif
 
 #ifdef ZIF_CHECKED
 // The arithmetic's invariants are checked in this build: a column sum that does not fit the

@@ -1,4 +1,4 @@
-#include "convert/wide_mul.h"
+#include "convert/words.h"
 
 namespace zif::detail {
 
@@ -33,8 +33,7 @@ std::uint64_t divideSlow(std::uint64_t hi, std::uint64_t lo, std::uint64_t d) {
 
 template <class Word>
 BasicDivisor<Word>::BasicDivisor(Word d)
-    : d_(d),
-      shift_(static_cast<Word>(std::countl_zero(d))),
+    : shift_(static_cast<Word>(std::countl_zero(d))),
       normal_(static_cast<Word>(d << shift_)),
       inverse_(divideSlow(static_cast<Word>(~normal_), static_cast<Word>(~Word{0}), normal_)) {}
 

@@ -15,20 +15,20 @@
 namespace zif::detail {
 
 // An unsigned 128-bit integer with the same operations whether or not the compiler has
-// unsigned __int128: wrapping addition and subtraction, shifts, comparison, and the full
-// product of two 64-bit words.
+// unsigned __int128: the full product of two 64-bit words, wrapping sums and differences, and
+// the comparisons that detect their carries.
 class Uint128 {
 public:
     constexpr Uint128() = default;
-    constexpr Uint128(std::uint64_t value)  // NOLINT: widening, as between built-in types
+    constexpr Uint128(std::uint64_t value) {  // NOLINT: widening, as between built-in types
 #ifdef ZIF_HAVE_INT128
-        : value_(value){}
+        value_ = value;
 #else
-        : lo_(value), hi_(0) {
-    }
+        lo_ = value;
 #endif
+    }
 
-          static constexpr Uint128 fromHalves(std::uint64_t high, std::uint64_t low) {
+    static constexpr Uint128 fromHalves(std::uint64_t high, std::uint64_t low) {
         Uint128 v;
 #ifdef ZIF_HAVE_INT128
         v.value_ = (static_cast<Native>(high) << 64) | low;
@@ -90,47 +90,12 @@ public:
 #endif
         return *this;
     }
-    // Shifts by 0 to 127 bits.
-    constexpr Uint128& operator<<=(unsigned bits) {
-#ifdef ZIF_HAVE_INT128
-        value_ <<= bits;
-#else
-        if (bits >= 64) {
-            hi_ = lo_ << (bits - 64);
-            lo_ = 0;
-        } else if (bits != 0) {
-            hi_ = (hi_ << bits) | (lo_ >> (64 - bits));
-            lo_ <<= bits;
-        }
-#endif
-        return *this;
-    }
-    constexpr Uint128& operator>>=(unsigned bits) {
-#ifdef ZIF_HAVE_INT128
-        value_ >>= bits;
-#else
-        if (bits >= 64) {
-            lo_ = hi_ >> (bits - 64);
-            hi_ = 0;
-        } else if (bits != 0) {
-            lo_ = (lo_ >> bits) | (hi_ << (64 - bits));
-            hi_ >>= bits;
-        }
-#endif
-        return *this;
-    }
 
     friend constexpr Uint128 operator+(Uint128 a, Uint128 b) {
         return a += b;
     }
     friend constexpr Uint128 operator-(Uint128 a, Uint128 b) {
         return a -= b;
-    }
-    friend constexpr Uint128 operator<<(Uint128 a, unsigned bits) {
-        return a <<= bits;
-    }
-    friend constexpr Uint128 operator>>(Uint128 a, unsigned bits) {
-        return a >>= bits;
     }
     friend constexpr bool operator==(Uint128 a, Uint128 b) {
         return a.high() == b.high() && a.low() == b.low();
@@ -141,15 +106,6 @@ public:
 #else
         return a.hi_ < b.hi_ || (a.hi_ == b.hi_ && a.lo_ < b.lo_);
 #endif
-    }
-    friend constexpr bool operator>(Uint128 a, Uint128 b) {
-        return b < a;
-    }
-    friend constexpr bool operator<=(Uint128 a, Uint128 b) {
-        return !(b < a);
-    }
-    friend constexpr bool operator>=(Uint128 a, Uint128 b) {
-        return !(a < b);
     }
 
 private:
@@ -207,9 +163,7 @@ public:
 
     explicit BasicDivisor(Word d);
 
-    Word value() const { return d_; }
-
-    // Divides hi:lo by the divisor, where hi < value(); returns the quotient, stores the
+    // Divides hi:lo by the divisor, where hi is below the divisor; returns the quotient, stores the
     // remainder. Inline: it runs once per limb in the inner loops of non-binary limb arithmetic,
     // where a call would cost about as much as the division.
     Word divide(Word hi, Word lo, Word& remainder) const {
@@ -236,9 +190,8 @@ public:
     }
 
 private:
-    Word d_;        // the divisor as given
-    Word shift_;    // leading zero bits of d_
-    Word normal_;   // d_ << shift_, top bit set
+    Word shift_;    // leading zero bits of the divisor
+    Word normal_;   // the divisor << shift_, top bit set
     Word inverse_;  // floor((2^(2 kBits) - 1) / normal_) - 2^kBits
 };
 
