@@ -11,7 +11,7 @@ execute_process(
 if(NOT result EQUAL 0)
     message(FATAL_ERROR "configuring with CXXFLAGS=-D_FORTIFY_SOURCE=3 failed:\n${output}")
 endif()
-execute_process(COMMAND "${CMAKE_COMMAND}" --build "${BINARY}" --target zif_app
+execute_process(COMMAND "${CMAKE_COMMAND}" --build "${BINARY}" --target zif_app -j 2
     RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
 if(NOT result EQUAL 0)
     message(FATAL_ERROR "building with CXXFLAGS=-D_FORTIFY_SOURCE=3 failed:\n${output}")
