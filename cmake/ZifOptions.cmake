@@ -4,6 +4,11 @@ option(ZIF_PORTABLE_ARITHMETIC
 option(ZIF_BUILD_BENCHMARKS "Build the benchmarks in bench/" OFF)
 option(ZIF_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
 option(ZIF_BUILD_FUZZERS "Build the libFuzzer targets in fuzz/ (clang only)" OFF)
+# Off for every build but the project's own downloads: a distribution applies its own flags
+# and packaging, and a contributor's configure should not fail on a changelog entry not yet
+# written.
+option(ZIF_RELEASE
+    "The project's own downloads: hardening, path mapping, changelog check, CPack" OFF)
 # The Qt window is the Linux front-end; a Windows build uses its own.
 if(WIN32)
     option(ZIF_BUILD_QT "Build the Qt window (qt/)" OFF)

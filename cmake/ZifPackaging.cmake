@@ -1,5 +1,6 @@
-# The downloads, made by `cpack` in a build tree: on Linux a Debian package of everything
-# `cmake --install` puts under /usr, on Windows a zip with zifwandler.exe, the licence and a
+# What `cmake --install` puts beside the program, and the downloads, made by `cpack` in a
+# build tree of the project's own downloads (ZIF_RELEASE): on Linux a Debian package of
+# everything installed under /usr, on Windows a zip with zifwandler.exe, the licence and a
 # German read-me.
 include(GNUInstallDirs)
 set(_zif_package_dir "${PROJECT_BINARY_DIR}/generated/package")
@@ -40,6 +41,9 @@ if(WIN32)
         set(_zif_windows_arch x86)
     else()
         set(_zif_windows_arch x64)
+    endif()
+    if(NOT ZIF_RELEASE)
+        return()
     endif()
     set(CPACK_GENERATOR "ZIP")
     set(CPACK_PACKAGE_FILE_NAME "zifwandler-${ZIF_DISPLAY_VERSION}-windows-${_zif_windows_arch}")
@@ -122,7 +126,8 @@ elseif(UNIX AND NOT APPLE)
     endif()
 
     # The Debian changelog is signed by the package's maintainer: no maintainer, no package.
-    if(ZIF_PACKAGE_MAINTAINER STREQUAL "")
+    # A distribution makes its own package, so only the project's downloads get this one.
+    if(NOT ZIF_RELEASE OR ZIF_PACKAGE_MAINTAINER STREQUAL "")
         return()
     endif()
     file(WRITE "${_zif_package_dir}/changelog" "${ZIF_DEBIAN_CHANGELOG}")

@@ -1,6 +1,6 @@
 # What a release carries beside its code: the date and items from CHANGELOG.md, who packages
-# it and where it lives, and the build settings that make two builds of one commit give the
-# same files byte for byte.
+# it and where it lives, and, in the project's own downloads (ZIF_RELEASE), the build settings
+# that harden the program and make two builds of one commit give the same files byte for byte.
 
 # The packager's identity is given, never guessed; Debian's tools read it from DEBFULLNAME and
 # DEBEMAIL, so those are its default.
@@ -34,7 +34,13 @@ endfunction()
 # Reads CHANGELOG.md into ZIF_RELEASE_DATE (the newest release's YYYY-MM-DD),
 # ZIF_RELEASE_EPOCH (that day's midnight, UTC) and ZIF_DEBIAN_CHANGELOG (every release as an
 # entry of a Debian changelog signed by the package's maintainer).
+# Only a release stops on a fault in it; any other build takes the date and goes on.
 function(zif_read_changelog file maintainer)
+    if(ZIF_RELEASE)
+        set(severity FATAL_ERROR)
+    else()
+        set(severity WARNING)
+    endif()
     file(READ "${file}" text)
     set_property(DIRECTORY "${PROJECT_SOURCE_DIR}" APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${file}")
     # Lines without the list separator, so that a semicolon in an item stays text.
@@ -72,7 +78,7 @@ function(zif_read_changelog file maintainer)
         elseif(line MATCHES "^  (.*)$")
             string(APPEND debian "    ${CMAKE_MATCH_1}\n")
         elseif(NOT line STREQUAL "")
-            message(FATAL_ERROR "${file}: neither a release heading nor an item: ${line}")
+            message(${severity} "${file}: neither a release heading nor an item: ${line}")
         endif()
     endforeach()
     set(ENV{SOURCE_DATE_EPOCH} "${saved_epoch}")
@@ -80,7 +86,7 @@ function(zif_read_changelog file maintainer)
         message(FATAL_ERROR "${file} names no release")
     endif()
     if(NOT newest_version STREQUAL ZIF_DISPLAY_VERSION)
-        message(FATAL_ERROR "The newest release in ${file} is ${newest_version}, "
+        message(${severity} "The newest release in ${file} is ${newest_version}, "
             "the project's version is ${ZIF_DISPLAY_VERSION}: add its entry first")
     endif()
     string(APPEND debian "\n -- ${maintainer}  ${date}\n")
@@ -97,16 +103,45 @@ elseif(NOT ZIF_PACKAGE_MAINTAINER MATCHES "^[^<>@]+ <[^<>@ ]+@[^<>@ ]+>$")
 endif()
 zif_read_changelog("${PROJECT_SOURCE_DIR}/CHANGELOG.md" "${ZIF_PACKAGE_MAINTAINER}")
 
+if(NOT ZIF_RELEASE)
+    return()
+endif()
+# A flag the caller already sets is theirs: added again, it would repeat or, for a macro,
+# redefine it (a warning, fatal with warnings as errors).
+set(_zif_cxx_flags "${CMAKE_CXX_FLAGS} ${CMAKE_CXX_FLAGS_RELEASE}")
+set(_zif_link_flags "${CMAKE_EXE_LINKER_FLAGS} ${CMAKE_EXE_LINKER_FLAGS_RELEASE}")
+
 # No folder of the checkout in a release's objects: the compiler writes paths relative to the
 # source and build folders. Builds with debug information keep them whole for the debugger.
-add_compile_options("$<$<CONFIG:Release>:-ffile-prefix-map=${PROJECT_SOURCE_DIR}/=>"
-    "$<$<CONFIG:Release>:-ffile-prefix-map=${PROJECT_BINARY_DIR}/=>")
+if(NOT _zif_cxx_flags MATCHES "-f(file|debug|macro)-prefix-map=")
+    add_compile_options("$<$<CONFIG:Release>:-ffile-prefix-map=${PROJECT_SOURCE_DIR}/=>"
+        "$<$<CONFIG:Release>:-ffile-prefix-map=${PROJECT_BINARY_DIR}/=>")
+endif()
 if(WIN32 AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
     # A PE header's time stamp would make every link differ.
-    add_link_options(LINKER:--no-insert-timestamp)
+    if(NOT _zif_link_flags MATCHES "insert-timestamp")
+        add_link_options(LINKER:--no-insert-timestamp)
+    endif()
 elseif(UNIX AND NOT APPLE)
     # As Debian builds: copies into buffers of known size checked, relocations resolved at
-    # start and their table read-only after it.
-    add_compile_definitions("$<$<CONFIG:Release>:_FORTIFY_SOURCE=2>")
-    add_link_options(LINKER:-z,relro LINKER:-z,now)
+    # start and their table read-only after it. Some compilers define _FORTIFY_SOURCE
+    # themselves when optimizing (Ubuntu's, Fedora's), so it is asked of the compiler, not
+    # read from the flags.
+    include(CheckCXXSourceCompiles)
+    set(CMAKE_REQUIRED_FLAGS "${CMAKE_CXX_FLAGS_RELEASE}")
+    set(CMAKE_REQUIRED_QUIET ON)
+    unset(ZIF_FORTIFY_SOURCE_UNSET CACHE)
+    check_cxx_source_compiles("#ifdef _FORTIFY_SOURCE\n#error set\n#endif\nint main() {}"
+        ZIF_FORTIFY_SOURCE_UNSET)
+    unset(CMAKE_REQUIRED_FLAGS)
+    unset(CMAKE_REQUIRED_QUIET)
+    if(ZIF_FORTIFY_SOURCE_UNSET)
+        add_compile_definitions("$<$<CONFIG:Release>:_FORTIFY_SOURCE=2>")
+    endif()
+    if(NOT _zif_link_flags MATCHES "relro")
+        add_link_options(LINKER:-z,relro)
+    endif()
+    if(NOT _zif_link_flags MATCHES "-z[ ,]*now")
+        add_link_options(LINKER:-z,now)
+    endif()
 endif()
