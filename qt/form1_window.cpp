@@ -65,7 +65,6 @@ Form1Window::Form1Window(QWidget* parent)
     label2_->setBuddy(text2_);
     setTabOrder(text1_, text2_);
 
-
     if (const QScreen* where = screen()) {
         setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(),
                                         where->availableGeometry()));
@@ -83,8 +82,8 @@ void Form1Window::layOut() {
         QRect caption = toPixels(row.label, dpiX, dpiY);
         // A wider or bolder face than the layout was drawn with may use the gap up to the field.
         const QMargins margins = label->contentsMargins();
-        const int needed = label->fontMetrics().horizontalAdvance(label->text()) +
-                           margins.left() + margins.right() + 2 * label->margin();
+        const int needed = label->fontMetrics().horizontalAdvance(label->text()) + margins.left() +
+                           margins.right() + 2 * label->margin();
         caption.setWidth(std::clamp(needed, caption.width(), field->x() - caption.x()));
         label->setGeometry(caption);
     };
@@ -110,8 +109,8 @@ void Form1Window::showEvent(QShowEvent* event) {
 void Form1Window::followScreen(QScreen* screen) {
     disconnect(screenDpi_);
     if (screen != nullptr) {
-        screenDpi_ = connect(screen, &QScreen::logicalDotsPerInchChanged, this,
-                             &Form1Window::layOut);
+        screenDpi_ =
+            connect(screen, &QScreen::logicalDotsPerInchChanged, this, &Form1Window::layOut);
     }
     layOut();
 }

@@ -103,8 +103,8 @@ SIZE outerSize(SIZE client, UINT dpi) {
 
 TextNeeds measureText(HWND field, HWND label1, HWND label2, HFONT font, UINT dpi) {
     // The field's frame and text margin, at the size the layout gives it.
-    const Box spec = scaled(Form1Layout::kDecimalRow.field, dpi);
-    SetWindowPos(field, nullptr, spec.left, spec.top, spec.width, spec.height,
+    const Box laidOut = scaled(Form1Layout::kDecimalRow.field, dpi);
+    SetWindowPos(field, nullptr, laidOut.left, laidOut.top, laidOut.width, laidOut.height,
                  SWP_NOZORDER | SWP_NOACTIVATE);
     RECT outer{};
     RECT inner{};

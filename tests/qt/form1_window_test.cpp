@@ -289,8 +289,9 @@ void Form1WindowTest::focusAndKeySequences_data() {
     QTest::newRow("tab to hex rewrites decimal") << QStringList{"0", "0", "7", "Tab"} << "7"
                                                  << "7" << 2;
     // A field that the program emptied converts nothing until it is edited.
-    QTest::newRow("tab into emptied hex keeps decimal") << QStringList{"1", "2", "x", "Tab"}
-                                                        << "12x" << "" << 2;
+    QTest::newRow("tab into emptied hex keeps decimal")
+        << QStringList{"1", "2", "x", "Tab"} << "12x"
+        << "" << 2;
     QTest::newRow("shift+tab into emptied decimal keeps hex")
         << QStringList{"Tab", "f", "g", "Backtab"} << ""
         << "fg" << 1;

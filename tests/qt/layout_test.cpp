@@ -35,7 +35,8 @@ QString digitsClippedIn(const FieldEdit& edit) {
     option.initFrom(&edit);
     option.lineWidth = edit.style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, &edit);
     option.state |= QStyle::State_Sunken;
-    const QRect contents = edit.style()->subElementRect(QStyle::SE_LineEditContents, &option, &edit);
+    const QRect contents =
+        edit.style()->subElementRect(QStyle::SE_LineEditContents, &option, &edit);
     const QFontMetrics metrics(edit.font());
     const int baseline =
         contents.top() + (contents.height() - metrics.height() + 1) / 2 + metrics.ascent();
@@ -113,7 +114,7 @@ void LayoutTest::nothingIsClipped() {
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     const QList<std::pair<QLabel*, FieldEdit*>> rows{{window.label1(), window.text1()},
-                                                    {window.label2(), window.text2()}};
+                                                     {window.label2(), window.text2()}};
     for (const auto& [label, edit] : rows) {
         const QFontMetrics metrics(label->font());
         QVERIFY2(metrics.horizontalAdvance(label->text()) <= label->contentsRect().width(),

@@ -307,13 +307,11 @@ TEST_P(Form1KeptInput, ReleaseInTheEmptiedFieldKeepsTheInput) {
 
 INSTANTIATE_TEST_SUITE_P(
     Inputs, Form1KeptInput,
-    ::testing::Values(KeptInputCase{"MistypedDecimal", true, u"12x"},
-                      KeptInputCase{"MistypedHex", false, u"fg"},
-                      KeptInputCase{"SignedDecimal", true, u"-5"},
-                      KeptInputCase{"OverlongDecimal", true,
-                                    std::u16string(kMaxNumeralLength + 1, u'9')},
-                      KeptInputCase{"OverlongHex", false,
-                                    std::u16string(kMaxNumeralLength + 1, u'F')}),
+    ::testing::Values(
+        KeptInputCase{"MistypedDecimal", true, u"12x"}, KeptInputCase{"MistypedHex", false, u"fg"},
+        KeptInputCase{"SignedDecimal", true, u"-5"},
+        KeptInputCase{"OverlongDecimal", true, std::u16string(kMaxNumeralLength + 1, u'9')},
+        KeptInputCase{"OverlongHex", false, std::u16string(kMaxNumeralLength + 1, u'F')}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // 27300 hexadecimal digits give a decimal numeral longer than any that converts. A release in
