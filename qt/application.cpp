@@ -28,10 +28,9 @@ Application::Application(int& argc, char** argv)
 }
 
 int Application::run() {
-    firstError_.take();
-    const int code = exec();
-    firstError_.take();
-    return code;
+    const int loopExitCode = exec();
+    return firstError_.finish(loopExitCode, nullptr,
+                              [this](const ErrorReport& report) { showReport(report); });
 }
 
 bool Application::notify(QObject* receiver, QEvent* event) {
@@ -44,16 +43,19 @@ bool Application::notify(QObject* receiver, QEvent* event) {
 }
 
 int Application::fail(std::exception_ptr error) noexcept {
-    if (!firstError_.keep(error)) return exitCodeFor(describeError(error));
-    const int exitCode = reportError(error, [this](const ErrorReport& report) {
-        reporter_(QString::fromUtf8(kErrorCaption), QString::fromStdString(reportText(report)));
-    });
+    const int exitCode = exitCodeFor(describeError(error));
+    if (!firstError_.keep(std::move(error))) return exitCode;
     if (QThread::currentThread()->loopLevel() > 0) {
+        // Ends every loop, a menu's too; run() reports once exec() has returned.
         exit(exitCode);
-    } else {
-        firstError_.take();
+        return exitCode;
     }
-    return exitCode;
+    return firstError_.finish(0, nullptr,
+                              [this](const ErrorReport& report) { showReport(report); });
+}
+
+void Application::showReport(const ErrorReport& report) {
+    reporter_(QString::fromUtf8(kErrorCaption), QString::fromStdString(reportText(report)));
 }
 
 void Application::setReporter(Reporter reporter) {

@@ -21,13 +21,13 @@ public:
 
     Application(int& argc, char** argv);
 
-    // Runs the event loop until the window is closed (0) or an error ended it (the error's
-    // exit code, see zif::exitCodeFor).
+    // Runs the event loop until the window is closed (0) or an error ended it: that error is
+    // then reported, with the window still on screen, and its exit code returned (see
+    // zif::exitCodeFor).
     int run();
 
-    // Reports the error with zif::reportError, unless an earlier one is still on screen or has
-    // ended the loop, then ends the event loop with its exit code, which it returns. Outside an
-    // event loop only the report is made; the caller ends.
+    // Ends the event loop for the error, unless an earlier one has; returns its exit code.
+    // Outside an event loop the error is reported at once; the caller ends.
     int fail(std::exception_ptr error) noexcept;
 
     // Replaces the modal message box, e.g. to look at the report without a person to close it;
@@ -38,10 +38,10 @@ public:
 
 private:
     static void showMessageBox(const QString& caption, const QString& text);
+    void showReport(const ErrorReport& report);
 
     QTranslator qtTranslator_;
     Reporter reporter_;
-    // Kept from the report until the event loop has ended.
     FirstError firstError_;
 };
 

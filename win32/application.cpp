@@ -27,10 +27,17 @@ void keepFailure(std::exception_ptr failure) noexcept {
     if (pendingFailure.keep(std::move(failure))) PostQuitMessage(1);
 }
 
-std::exception_ptr takeFailure() noexcept {
-    if (!pendingFailure.kept()) return nullptr;
+namespace {
+// A pending quit request would close the next message box at once.
+void dropQuitRequest() noexcept {
     MSG quit{};
     PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+}
+}  // namespace
+
+std::exception_ptr takeFailure() noexcept {
+    if (!pendingFailure.kept()) return nullptr;
+    dropQuitRequest();
     return pendingFailure.take();
 }
 
@@ -91,19 +98,19 @@ private:
 }  // namespace
 
 int runApplication(HINSTANCE instance, int showCommand) noexcept {
-    std::exception_ptr error;
     const ComApartment com;
+    int loopExitCode = 0;
+    std::exception_ptr escaped;
     try {
-        // The window is gone before the report appears.
         Form1Window form(instance, [] { PostQuitMessage(0); });
         form.show(showCommand);
-        return runMessageLoop(form.hwnd());
+        loopExitCode = runMessageLoop(form.hwnd());
     } catch (...) {
-        // A handler's failure kept on the way came first.
-        error = takeFailure();
-        if (!error) error = std::current_exception();
+        escaped = std::current_exception();
     }
-    return reportError(error, showErrorReport);
+    // The window is gone before the report appears.
+    if (pendingFailure.kept()) dropQuitRequest();
+    return pendingFailure.finish(loopExitCode, escaped, showErrorReport);
 }
 
 }  // namespace zif::win32

@@ -84,6 +84,37 @@ TEST(FirstError, KeepsOnlyTheFirstUntilTaken) {
     EXPECT_TRUE(first.keep(two));
 }
 
+// The kept error came first and wins over one that left the loop after it; while its report is
+// on screen, further errors are dropped; afterwards the next run starts clean.
+TEST(FirstError, FinishReportsTheFirstErrorWhileStillKeepingIt) {
+    const auto overflow = std::make_exception_ptr(RuntimeError(kOverflowError));
+    const auto noMemory = std::make_exception_ptr(std::bad_alloc());
+    const struct {
+        const char* name;
+        std::exception_ptr kept;
+        std::exception_ptr escaped;
+        int exitCode;
+        int reported;
+    } cases[] = {{"closed", nullptr, nullptr, 0, 0},
+                 {"kept", overflow, nullptr, 6, 6},
+                 {"escaped", nullptr, noMemory, 7, 7},
+                 {"kept, then escaped", overflow, noMemory, 6, 6}};
+    for (const auto& c : cases) {
+        FirstError first;
+        if (c.kept) first.keep(c.kept);
+        int reported = 0;
+        bool droppedMeanwhile = false;
+        const int exitCode = first.finish(0, c.escaped, [&](const ErrorReport& report) {
+            reported = report.number;
+            droppedMeanwhile = !first.keep(noMemory);
+        });
+        EXPECT_EQ(exitCode, c.exitCode) << c.name;
+        EXPECT_EQ(reported, c.reported) << c.name;
+        EXPECT_EQ(droppedMeanwhile, c.reported != 0) << c.name;
+        EXPECT_FALSE(first.kept()) << c.name;
+    }
+}
+
 TEST(Version, ShownWithTwoDigitMinor) {
     EXPECT_STREQ(kDisplayVersion, "1.02");
 }

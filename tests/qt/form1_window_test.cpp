@@ -705,10 +705,12 @@ void Form1WindowTest::errorEndsEventLoopAfterMessageBox() {
     QString caption;
     QString text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
+    bool windowShownBehind = false;
     QTimer closer;
     connect(&closer, &QTimer::timeout, [&] {
         if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
             closer.stop();
+            windowShownBehind = window_->isVisible() && box->parentWidget() == window_.get();
             caption = box->windowTitle();
             text = box->text();
             icon = box->icon();
@@ -726,6 +728,7 @@ void Form1WindowTest::errorEndsEventLoopAfterMessageBox() {
     QCOMPARE(caption, "ZifWandler");
     QTEST(text, "text");
     QCOMPARE(icon, QMessageBox::Critical);
+    QVERIFY(windowShownBehind);
 }
 
 // A report that could not be shown must not keep the next error from being reported.
