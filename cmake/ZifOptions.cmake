@@ -4,6 +4,7 @@ option(ZIF_PORTABLE_ARITHMETIC
 option(ZIF_BUILD_BENCHMARKS "Build the benchmarks in bench/" OFF)
 option(ZIF_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
 option(ZIF_BUILD_FUZZERS "Build the libFuzzer targets in fuzz/ (clang only)" OFF)
+option(ZIF_CHECKED "Check the arithmetic's invariants (ZIF_ASSERT) whatever the build type" OFF)
 # Off for every build but the project's own downloads: a distribution applies its own flags
 # and packaging, and a contributor's configure should not fail on a changelog entry not yet
 # written.
@@ -27,6 +28,10 @@ add_library(zif_compile_options INTERFACE)
 add_library(zif::compile_options ALIAS zif_compile_options)
 target_include_directories(zif_compile_options INTERFACE
     "${PROJECT_SOURCE_DIR}" "${PROJECT_BINARY_DIR}/generated")
+# The arithmetic's invariants are checked wherever the sanitizers look.
+if(ZIF_CHECKED OR ZIF_SANITIZE)
+    target_compile_definitions(zif_compile_options INTERFACE ZIF_CHECKED)
+endif()
 if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
     target_compile_options(zif_compile_options INTERFACE -Wall -Wextra -Wpedantic)
     if(ZIF_WARNINGS_AS_ERRORS)
@@ -35,8 +40,6 @@ if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
     if(ZIF_SANITIZE)
         target_compile_options(zif_compile_options INTERFACE
             -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
-        # The arithmetic's invariants are checked wherever the sanitizers look.
-        target_compile_definitions(zif_compile_options INTERFACE ZIF_CHECKED)
         target_link_options(zif_compile_options INTERFACE -fsanitize=address,undefined)
     endif()
     if(ZIF_BUILD_FUZZERS)
