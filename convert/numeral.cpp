@@ -3,8 +3,10 @@
 #include <array>
 #include <bit>
 #include <cstring>
+#include <type_traits>
 #include <vector>
 
+#include "convert/check.h"
 #include "convert/sse2.h"
 
 namespace zif::detail {
@@ -22,27 +24,17 @@ constexpr std::array<char16_t, 200> makeDigitPairs() {
 }
 constexpr auto kDigitPairs = makeDigitPairs();
 
-// "00" to "FF" by byte value: 64 bits become 16 hex digits in 8 lookups, instead of 16 digit
-// positions each located by division.
-constexpr std::array<char16_t, 512> makeHexPairs() {
-    std::array<char16_t, 512> pairs{};
-    for (unsigned v = 0; v < 256; ++v) {
-        pairs[2 * v] = kDigitChars[v >> 4];
-        pairs[2 * v + 1] = kDigitChars[v & 15];
-    }
-    return pairs;
-}
-constexpr auto kHexPairs = makeHexPairs();
-
-// "0000" to "1111": 64 bits become 64 binary digits in 16 lookups.
-constexpr std::array<char16_t, 64> makeBinaryNibbles() {
-    std::array<char16_t, 64> nibbles{};
-    for (unsigned v = 0; v < 16; ++v)
-        for (unsigned bit = 0; bit < 4; ++bit)
-            nibbles[4 * v + bit] = static_cast<char16_t>(u'0' + ((v >> (3 - bit)) & 1));
-    return nibbles;
-}
-constexpr auto kBinaryNibbles = makeBinaryNibbles();
+// The 8 / bits digits of every byte in base 2^bits: 64 bits become 16 hex (or 64 binary) digits
+// in 8 lookups, instead of a shift and a store per digit.
+template <unsigned bits>
+constexpr auto kByteDigits = [] {
+    constexpr unsigned perByte = 8 / bits;
+    std::array<char16_t, 256 * perByte> digits{};
+    for (unsigned v = 0; v < 256; ++v)
+        for (unsigned d = 0; d < perByte; ++d)
+            digits[perByte * v + d] = kDigitChars[(v >> (8 - bits * (d + 1))) & ((1u << bits) - 1)];
+    return digits;
+}();
 
 // A hardware divide by a run-time base takes tens of cycles (or a library call for 64 bits on a
 // 32-bit target); the reciprocal takes two multiplies. A 64-bit value is cut into blocks below
@@ -52,7 +44,6 @@ constexpr auto kBinaryNibbles = makeBinaryNibbles();
 // pair (below 36^2) is split by a 16-bit fixed-point reciprocal of the base: pair * ceil(2^16 /
 // base) is off by less than 1296 / 2^16, too little to reach the next multiple of 2^16.
 struct BaseDivisors {
-    Divisor single;
     Divisor64 block;
     unsigned blockDigits;
     std::uint32_t square;
@@ -68,19 +59,12 @@ const BaseDivisors& baseDivisors(unsigned base) {
             std::uint64_t block = 1;
             unsigned blockDigits = 0;
             for (; block * d <= 0xFFFFFFFFu; block *= d) ++blockDigits;
-            divisors.push_back({Divisor(d), Divisor64(block), blockDigits, d * d,
+            divisors.push_back({Divisor64(block), blockDigits, d * d,
                                 ~std::uint64_t{0} / (std::uint64_t{d} * d) + 1, (65535 + d) / d});
         }
         return divisors;
     }();
     return table[base];
-}
-
-// ceil(width / bits) for width <= 64 and bits 1 to 5 without a divide, by the same kind of
-// fixed-point reciprocal: the error stays below 68 / 2^16.
-unsigned digitsForBits(unsigned width, unsigned bits) {
-    static constexpr std::uint32_t kReciprocals[] = {0, 65536, 32768, 21846, 16384, 13108};
-    return ((width + bits - 1) * kReciprocals[bits]) >> 16;
 }
 
 void putPair(char16_t* at, unsigned pair) {
@@ -96,23 +80,6 @@ void putEightDecimal(char16_t* at, std::uint32_t v) {
     putPair(at + 6, low % 100);
 }
 
-// Writes exactly 9 decimal digits of v < 10^9 at `at`.
-void putNineDecimal(char16_t* at, std::uint32_t v) {
-    const std::uint32_t top = v / 100000000;
-    at[0] = static_cast<char16_t>(u'0' + top);
-    putEightDecimal(at + 1, v - top * 100000000);
-}
-
-// Writes exactly 19 decimal digits of v < 10^19 at `at`; on a 64-bit target the constant
-// divisions compile to multiplies.
-void putNineteenDecimal(char16_t* at, std::uint64_t v) {
-    const std::uint64_t top = v / 10000000000000000u, rest = v % 10000000000000000u;
-    at[0] = static_cast<char16_t>(u'0' + top / 100);
-    putPair(at + 1, static_cast<unsigned>(top % 100));
-    putEightDecimal(at + 3, static_cast<std::uint32_t>(rest / 100000000));
-    putEightDecimal(at + 11, static_cast<std::uint32_t>(rest % 100000000));
-}
-
 // Number of decimal digits of v (1 for 0).
 unsigned decimalDigits(std::uint64_t v) {
     static constexpr std::array<std::uint64_t, 20> kPowers = [] {
@@ -126,27 +93,57 @@ unsigned decimalDigits(std::uint64_t v) {
     return estimate + ((v | 1) >= kPowers[estimate] ? 1 : 0);
 }
 
-// Writes the digits of v, exactly `count` of them (its decimal digit count), at `at`. Blocks of
-// 8 digits split off by 10^8 are written independently, instead of one long chain of dependent
-// divisions by 100.
-void putDecimal(char16_t* at, unsigned count, std::uint64_t v) {
-    char16_t* end = at + count;
-    while (v >= 100000000) {
-        const std::uint64_t q = v / 100000000;
+// Writes the decimal digits of v ending just before `end`, `count` of them, or fewer where
+// their leading zeros are there already. Blocks of 8 digits split off by 10^8 are written
+// independently, instead of one long chain of dependent divisions by 100; on a 64-bit target
+// the constant divisions compile to multiplies.
+template <class Word>
+[[gnu::always_inline]] inline void putDecimalBefore(char16_t* end, Word v, unsigned count) {
+    for (; count > 8; count -= 8, v /= 100000000) {
         end -= 8;
-        putEightDecimal(end, static_cast<std::uint32_t>(v - q * 100000000));
-        v = q;
+        putEightDecimal(end, static_cast<std::uint32_t>(v % 100000000));
     }
     auto w = static_cast<std::uint32_t>(v);
-    while (w >= 100) {
+    for (; w >= 100; w /= 100) {
         end -= 2;
         putPair(end, w % 100);
-        w /= 100;
     }
     if (w >= 10)
         putPair(end - 2, w);
     else
         end[-1] = static_cast<char16_t>(u'0' + w);
+}
+
+// Calls put(bits) with bits as a constant (1 to 5): the digit loops then shift and mask by
+// constants and unroll.
+template <class Put>
+[[gnu::always_inline]] inline void withBits(unsigned bits, Put put) {
+    switch (bits) {
+        case 1:
+            return put(std::integral_constant<unsigned, 1>{});
+        case 2:
+            return put(std::integral_constant<unsigned, 2>{});
+        case 3:
+            return put(std::integral_constant<unsigned, 3>{});
+        case 4:
+            return put(std::integral_constant<unsigned, 4>{});
+        default:
+            return put(std::integral_constant<unsigned, 5>{});
+    }
+}
+
+// Writes the `count` lowest digits of v in base 2^bits ending just before `end`.
+template <unsigned bits, class Word>
+[[gnu::always_inline]] inline void putBinaryDigits(char16_t* end, Word v, std::size_t count) {
+    if constexpr (bits == 1 || bits == 4) {
+        constexpr std::size_t perByte = 8 / bits;
+        for (std::size_t i = 0; i < count / perByte; ++i, v >>= 8) {
+            end -= perByte;
+            std::memcpy(end, &kByteDigits<bits>[perByte * (v & 0xFF)], perByte * sizeof(char16_t));
+        }
+        count %= perByte;
+    }
+    for (; count != 0; --count, v >>= bits) *--end = kDigitChars[v & ((1u << bits) - 1)];
 }
 
 // Writes the digits of x in base (not a power of two) ending just before `end`, at least
@@ -174,39 +171,23 @@ char16_t* putBlockBefore(char16_t* end, std::uint32_t x, unsigned base, unsigned
     return p;
 }
 
-// Writes the digits of v in base, no leading zeros, ending just before `end`; returns the
-// first digit's position.
+// Writes the digits of v in base (not a power of two), no leading zeros, ending just before
+// `end`; returns the first digit's position.
 template <class Word>
-char16_t* putDigitsBefore(char16_t* end, Word v, unsigned base) {
-    char16_t* p = end;
+[[gnu::always_inline]] inline char16_t* putDigitsBefore(char16_t* end, Word v, unsigned base) {
     if (base == 10) {
-        while (v >= 100) {
-            p -= 2;
-            putPair(p, static_cast<unsigned>(v % 100));
-            v /= 100;
-        }
-        if (v >= 10) {
-            p -= 2;
-            putPair(p, static_cast<unsigned>(v));
-        } else {
-            *--p = static_cast<char16_t>(u'0' + v);
-        }
-    } else if (const unsigned bits = bitsPerDigit(base)) {
-        const Word mask = base - 1;
-        do {
-            *--p = kDigitChars[v & mask];
-            v >>= bits;
-        } while (v != 0);
-    } else {
-        const BaseDivisors& divisors = baseDivisors(base);
-        while (v > 0xFFFFFFFFu) {
-            std::uint64_t block;
-            v = divisors.block.divide(0, v, block);
-            p = putBlockBefore(p, static_cast<std::uint32_t>(block), base, divisors.blockDigits);
-        }
-        p = putBlockBefore(p, static_cast<std::uint32_t>(v), base, 0);
+        const unsigned count = decimalDigits(v);
+        putDecimalBefore(end, v, count);
+        return end - count;
     }
-    return p;
+    const BaseDivisors& divisors = baseDivisors(base);
+    char16_t* p = end;
+    while (v > 0xFFFFFFFFu) {
+        std::uint64_t block;
+        v = divisors.block.divide(0, v, block);
+        p = putBlockBefore(p, static_cast<std::uint32_t>(block), base, divisors.blockDigits);
+    }
+    return putBlockBefore(p, static_cast<std::uint32_t>(v), base, 0);
 }
 
 // Value of the digits by a chain of multiply-adds.
@@ -405,35 +386,19 @@ ShortValue readShort(std::u16string_view text, unsigned base) {
 void writeValue(std::uint64_t value, unsigned base, std::u16string& out) {
     // Made at its final size and written in place: built aside and copied, the copy's wide load
     // would wait for the digits' narrow stores.
+    auto writeBinary = [&](auto bits) {
+        const unsigned count = (static_cast<unsigned>(std::bit_width(value | 1)) + bits - 1) / bits;
+        out.assign(count, u'0');
+        putBinaryDigits<bits>(out.data() + count, value, count);
+    };
     if (base == 10) {
         const unsigned count = decimalDigits(value);
         out.assign(count, u'0');
-        putDecimal(out.data(), count, value);
-    } else if (base == 16) {
-        const unsigned count = (static_cast<unsigned>(std::bit_width(value | 1)) + 3) / 4;
-        out.assign(count, u'0');
-        char16_t* p = out.data() + count;
-        for (; p - out.data() >= 2; value >>= 8) {
-            p -= 2;
-            std::memcpy(p, &kHexPairs[2 * (value & 0xFF)], 2 * sizeof(char16_t));
-        }
-        if (p != out.data()) *--p = kDigitChars[value & 15];
-    } else if (base == 2) {
-        const auto count = static_cast<unsigned>(std::bit_width(value | 1));
-        out.assign(count, u'0');
-        char16_t* p = out.data() + count;
-        for (; p - out.data() >= 4; value >>= 4) {
-            p -= 4;
-            std::memcpy(p, &kBinaryNibbles[4 * (value & 15)], 4 * sizeof(char16_t));
-        }
-        for (; p != out.data(); value >>= 1) *--p = static_cast<char16_t>(u'0' + (value & 1));
+        putDecimalBefore(out.data() + count, value, count);
+    } else if (base == 16) {  // the most common target, without the dispatch on the digit width
+        writeBinary(std::integral_constant<unsigned, 4>{});
     } else if (const unsigned bits = bitsPerDigit(base)) {
-        const unsigned count =
-            digitsForBits(static_cast<unsigned>(std::bit_width(value | 1)), bits);
-        out.assign(count, u'0');
-        const std::uint64_t mask = base - 1;
-        for (char16_t* p = out.data() + count; p != out.data(); value >>= bits)
-            *--p = kDigitChars[value & mask];
+        withBits(bits, writeBinary);
     } else {
         char16_t buffer[64];
         char16_t* const end = buffer + std::size(buffer);
@@ -443,34 +408,28 @@ void writeValue(std::uint64_t value, unsigned base, std::u16string& out) {
 }
 
 void writeBinaryLimbs(const Limb* limbs, std::size_t n, unsigned bits, std::u16string& out) {
-    const std::size_t totalBits =
-        (n - 1) * kLimbBits + static_cast<std::size_t>(std::bit_width(limbs[n - 1]));
-    const std::size_t count = totalBits == 0 ? 1 : (totalBits + bits - 1) / bits;
-    const Limb mask = (Limb{1} << bits) - 1;
-    out.assign(count, u'0');
-    char16_t* const last = out.data() + count - 1;
-    if (bits == 4) {
-        // A limb is exactly kLimbBits / 4 hex digits: no digit straddles two limbs.
+    withBits(bits, [&](auto bits) {
+        const std::size_t totalBits =
+            (n - 1) * kLimbBits + static_cast<std::size_t>(std::bit_width(limbs[n - 1]));
+        const std::size_t count = totalBits == 0 ? 1 : (totalBits + bits - 1) / bits;
+        out.assign(count, u'0');
         char16_t* p = out.data() + count;
-        for (std::size_t i = 0; i + 1 < n; ++i) {
-            Limb v = limbs[i];
-            for (unsigned pair = 0; pair < kLimbBits / 8; ++pair, v >>= 8) {
-                p -= 2;
-                std::memcpy(p, &kHexPairs[2 * (v & 0xFF)], 2 * sizeof(char16_t));
-            }
+        if constexpr (kLimbBits % bits == 0) {
+            // No digit straddles two limbs: each limb is kLimbBits / bits digits.
+            for (std::size_t i = 0; i + 1 < n; ++i, p -= kLimbBits / bits)
+                putBinaryDigits<bits>(p, limbs[i], kLimbBits / bits);
+            putBinaryDigits<bits>(p, limbs[n - 1], static_cast<std::size_t>(p - out.data()));
+            return;
         }
-        for (Limb v = limbs[n - 1]; p != out.data(); v >>= 4) *--p = kDigitChars[v & 15];
-        return;
-    }
-    for (std::size_t digit = 0; digit < count; ++digit) {
-        const std::size_t bit = digit * bits;
-        const std::size_t index = bit / kLimbBits;
-        const unsigned offset = bit % kLimbBits;
-        Limb value = limbs[index] >> offset;
-        if (offset + bits > kLimbBits && index + 1 < n)
-            value |= limbs[index + 1] << (kLimbBits - offset);
-        last[-static_cast<std::ptrdiff_t>(digit)] = kDigitChars[value & mask];
-    }
+        for (std::size_t bit = 0; p != out.data(); bit += bits) {
+            const std::size_t index = bit / kLimbBits;
+            const unsigned offset = bit % kLimbBits;
+            Limb value = limbs[index] >> offset;
+            if (offset + bits > kLimbBits && index + 1 < n)
+                value |= limbs[index + 1] << (kLimbBits - offset);
+            *--p = kDigitChars[value & ((1u << bits) - 1)];
+        }
+    });
 }
 
 void writePowerLimbs(const Limb* limbs, std::size_t n, unsigned base, unsigned digitsPerLimb,
@@ -481,24 +440,15 @@ void writePowerLimbs(const Limb* limbs, std::size_t n, unsigned base, unsigned d
     const std::size_t headCount = static_cast<std::size_t>(headEnd - headFirst);
     out.assign(headCount + (n - 1) * digitsPerLimb, u'0');
     char16_t* p = std::copy(headFirst, static_cast<const char16_t*>(headEnd), out.data());
-    if (base == 10 && digitsPerLimb == 19) {
-        for (std::size_t i = n - 1; i-- > 0; p += 19) putNineteenDecimal(p, limbs[i]);
+    // Below the top limb every limb has digitsPerLimb digits; their leading zeros are there.
+    if (base == 10) {
+        // A constant count: the digit loops unroll.
+        constexpr unsigned kDecimals = kChunks<Limb>[10].digits;
+        ZIF_ASSERT(digitsPerLimb == kDecimals);
+        for (std::size_t i = n - 1; i-- > 0;) putDecimalBefore(p += kDecimals, limbs[i], kDecimals);
         return;
     }
-    if (base == 10 && digitsPerLimb == 9) {
-        for (std::size_t i = n - 1; i-- > 0; p += 9)
-            putNineDecimal(p, static_cast<std::uint32_t>(limbs[i]));
-        return;
-    }
-    const Divisor& divisor = baseDivisors(base).single;
-    for (std::size_t i = n - 1; i-- > 0; p += digitsPerLimb) {
-        Limb v = limbs[i];
-        for (unsigned d = digitsPerLimb; d-- > 0;) {
-            Limb digit;
-            v = divisor.divide(0, v, digit);
-            p[d] = kDigitChars[digit];
-        }
-    }
+    for (std::size_t i = n - 1; i-- > 0;) putDigitsBefore(p += digitsPerLimb, limbs[i], base);
 }
 
 }  // namespace zif::detail
