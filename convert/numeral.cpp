@@ -93,13 +93,12 @@ unsigned decimalDigits(std::uint64_t v) {
     return estimate + ((v | 1) >= kPowers[estimate] ? 1 : 0);
 }
 
-// Writes the decimal digits of v ending just before `end`, `count` of them, or fewer where
-// their leading zeros are there already. Blocks of 8 digits split off by 10^8 are written
-// independently, instead of one long chain of dependent divisions by 100; on a 64-bit target
-// the constant divisions compile to multiplies.
+// Writes the decimal digits of v ending just before `end`; returns the first digit's position.
+// Blocks of 8 digits split off by 10^8 are written independently, instead of one long chain of
+// dependent divisions by 100; on a 64-bit target the constant divisions compile to multiplies.
 template <class Word>
-[[gnu::always_inline]] inline void putDecimalBefore(char16_t* end, Word v, unsigned count) {
-    for (; count > 8; count -= 8, v /= 100000000) {
+[[gnu::always_inline]] inline char16_t* putDecimalBefore(char16_t* end, Word v) {
+    for (; v >= 100000000; v /= 100000000) {
         end -= 8;
         putEightDecimal(end, static_cast<std::uint32_t>(v % 100000000));
     }
@@ -108,10 +107,28 @@ template <class Word>
         end -= 2;
         putPair(end, w % 100);
     }
-    if (w >= 10)
-        putPair(end - 2, w);
-    else
-        end[-1] = static_cast<char16_t>(u'0' + w);
+    if (w < 10) {
+        *--end = static_cast<char16_t>(u'0' + w);
+    } else {
+        end -= 2;
+        putPair(end, w);
+    }
+    return end;
+}
+
+// Writes exactly `width` decimal digits of v < 10^width at `at`: the digits above the 8-digit
+// blocks split off first, then the blocks, all with constant divisors and no branch.
+template <unsigned width, class Word>
+void putDecimalField(char16_t* at, Word v) {
+    constexpr unsigned blocks = width / 8, topDigits = width % 8;
+    Word power = 1;
+    for (unsigned i = 0; i < blocks; ++i) power *= 100000000;
+    auto top = static_cast<std::uint32_t>(v / power);
+    Word rest = v % power;
+    for (unsigned d = topDigits; d >= 2; d -= 2, top /= 100) putPair(at + d - 2, top % 100);
+    if constexpr (topDigits % 2 == 1) at[0] = static_cast<char16_t>(u'0' + top);
+    for (unsigned i = blocks; i-- > 0; rest /= 100000000)
+        putEightDecimal(at + topDigits + 8 * i, static_cast<std::uint32_t>(rest % 100000000));
 }
 
 // Calls put(bits) with bits as a constant (1 to 5): the digit loops then shift and mask by
@@ -175,11 +192,7 @@ char16_t* putBlockBefore(char16_t* end, std::uint32_t x, unsigned base, unsigned
 // `end`; returns the first digit's position.
 template <class Word>
 [[gnu::always_inline]] inline char16_t* putDigitsBefore(char16_t* end, Word v, unsigned base) {
-    if (base == 10) {
-        const unsigned count = decimalDigits(v);
-        putDecimalBefore(end, v, count);
-        return end - count;
-    }
+    if (base == 10) return putDecimalBefore(end, v);
     const BaseDivisors& divisors = baseDivisors(base);
     char16_t* p = end;
     while (v > 0xFFFFFFFFu) {
@@ -192,7 +205,7 @@ template <class Word>
 
 // Value of the digits by a chain of multiply-adds.
 template <class Word>
-Word readChunkGeneric(const char16_t* digits, std::size_t count, unsigned base) {
+Word readChain(const char16_t* digits, std::size_t count, unsigned base) {
     Word value = 0;
     if (const unsigned bits = bitsPerDigit(base)) {
         // A shift instead of a multiply by the run-time base: 1 cycle a digit instead of 4.
@@ -209,7 +222,7 @@ Word readChunkGeneric(const char16_t* digits, std::size_t count, unsigned base) 
 // eight dependent multiply-adds.
 std::uint32_t readEightDecimal(const char16_t* digits) {
     if constexpr (std::endian::native == std::endian::big) {
-        return readChunkGeneric<std::uint32_t>(digits, 8, 10);
+        return readChain<std::uint32_t>(digits, 8, 10);
     }
     if constexpr (kLimbBits == 32) {
         // Two digits per 32-bit word: 64-bit multiplies cost three on a 32-bit target.
@@ -278,19 +291,15 @@ template <class Word>
 Word readDigits(const char16_t* digits, std::size_t count, unsigned base) {
     if (base == 10 && count >= 8) {
         // Two independent halves, then one multiply-add to join them.
-        Word value = readChunkGeneric<Word>(digits, count % 8, 10);
+        Word value = readChain<Word>(digits, count % 8, 10);
         for (std::size_t i = count % 8; i < count; i += 8)
             value = static_cast<Word>(value * 100000000 + readEightDecimal(digits + i));
         return value;
     }
-    return readChunkGeneric<Word>(digits, count, base);
+    return readChain<Word>(digits, count, base);
 }
 
 }  // namespace
-
-std::uint64_t readValue(const char16_t* digits, std::size_t count, unsigned base) {
-    return readDigits<std::uint64_t>(digits, count, base);
-}
 
 void readChunks(std::u16string_view digits, unsigned base, unsigned chunkDigits, Limb* out) {
     std::size_t end = digits.size();
@@ -300,15 +309,8 @@ void readChunks(std::u16string_view digits, unsigned base, unsigned chunkDigits,
 }
 
 void readBinaryLimbs(std::u16string_view digits, unsigned bits, Limb* out) {
-    if (kLimbBits % bits == 0) {
-        // No digit straddles two limbs: a limb is a chunk of digits read by shifts alone.
-        const std::size_t perLimb = kLimbBits / bits;
-        std::size_t end = digits.size();
-        for (; end > perLimb; end -= perLimb)
-            *out++ = readChunkGeneric<Limb>(digits.data() + end - perLimb, perLimb, 1u << bits);
-        *out = readChunkGeneric<Limb>(digits.data(), end, 1u << bits);
-        return;
-    }
+    // No digit straddles two limbs: a limb is a chunk of digits read by shifts alone.
+    if (kLimbBits % bits == 0) return readChunks(digits, 1u << bits, kLimbBits / bits, out);
     Limb pending = 0;
     unsigned filled = 0;
     for (auto it = digits.rbegin(); it != digits.rend(); ++it) {
@@ -342,7 +344,7 @@ ShortValue readShort(std::u16string_view text, unsigned base) {
         for (const char16_t c : text)
             bad |= static_cast<unsigned>(static_cast<unsigned>(c - u'0') >= 10u);
         if (bad != 0) return {0, false, false, 0};
-        head = readValue(text.data(), headCount, 10);
+        head = readDigits<std::uint64_t>(text.data(), headCount, 10);
     } else {
         // Checked and read in one pass; invalid digits only spoil a value that is not used.
         auto read = [&](auto join, std::size_t from, std::size_t to, auto value) {
@@ -394,7 +396,7 @@ void writeValue(std::uint64_t value, unsigned base, std::u16string& out) {
     if (base == 10) {
         const unsigned count = decimalDigits(value);
         out.assign(count, u'0');
-        putDecimalBefore(out.data() + count, value, count);
+        putDecimalBefore(out.data() + count, value);
     } else if (base == 16) {  // the most common target, without the dispatch on the digit width
         writeBinary(std::integral_constant<unsigned, 4>{});
     } else if (const unsigned bits = bitsPerDigit(base)) {
@@ -440,14 +442,14 @@ void writePowerLimbs(const Limb* limbs, std::size_t n, unsigned base, unsigned d
     const std::size_t headCount = static_cast<std::size_t>(headEnd - headFirst);
     out.assign(headCount + (n - 1) * digitsPerLimb, u'0');
     char16_t* p = std::copy(headFirst, static_cast<const char16_t*>(headEnd), out.data());
-    // Below the top limb every limb has digitsPerLimb digits; their leading zeros are there.
     if (base == 10) {
-        // A constant count: the digit loops unroll.
         constexpr unsigned kDecimals = kChunks<Limb>[10].digits;
         ZIF_ASSERT(digitsPerLimb == kDecimals);
-        for (std::size_t i = n - 1; i-- > 0;) putDecimalBefore(p += kDecimals, limbs[i], kDecimals);
+        for (std::size_t i = n - 1; i-- > 0; p += kDecimals)
+            putDecimalField<kDecimals>(p, limbs[i]);
         return;
     }
+    // Below the top limb every limb has digitsPerLimb digits; their leading zeros are there.
     for (std::size_t i = n - 1; i-- > 0;) putDigitsBefore(p += digitsPerLimb, limbs[i], base);
 }
 

@@ -78,9 +78,6 @@ inline BasicChunk<std::uint64_t> valueChunk(unsigned base) {
     return kChunks<std::uint64_t>[base];
 }
 
-// Value of the digits (at most valueChunk(base).digits of them).
-std::uint64_t readValue(const char16_t* digits, std::size_t count, unsigned base);
-
 // A numeral short enough that its value may fit 64 bits: at most valueChunk(base).digits + 1
 // characters, leading zeros allowed, not yet checked.
 struct ShortValue {
