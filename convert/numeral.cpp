@@ -247,10 +247,6 @@ std::uint32_t readEightDecimal(const char16_t* digits) {
     return four(low) * 10000 + four(high);
 }
 
-}  // namespace
-
-namespace {
-
 // Arithmetic on 16-bit lanes instead of a table lookup and a branch per character, so that the
 // compiler checks a vector of characters per instruction; on int lanes it would widen every
 // character first.
@@ -274,19 +270,6 @@ namespace {
 }
 #endif
 
-}  // namespace
-
-bool allDigitsOf(std::u16string_view text, unsigned base) {
-    const auto decimals = static_cast<std::uint16_t>(base < 10 ? base : 10);
-    const auto letters = static_cast<std::uint16_t>(base < 10 ? 0 : base - 10);
-#ifdef ZIF_HAVE_SSE2_PATHS
-    if (useSse2()) return noOtherCharactersSse2(text, decimals, letters);
-#endif
-    return noOtherCharacters(text, decimals, letters);
-}
-
-namespace {
-
 template <class Word>
 Word readDigits(const char16_t* digits, std::size_t count, unsigned base) {
     if (base == 10 && count >= 8) {
@@ -300,6 +283,15 @@ Word readDigits(const char16_t* digits, std::size_t count, unsigned base) {
 }
 
 }  // namespace
+
+bool allDigitsOf(std::u16string_view text, unsigned base) {
+    const auto decimals = static_cast<std::uint16_t>(base < 10 ? base : 10);
+    const auto letters = static_cast<std::uint16_t>(base < 10 ? 0 : base - 10);
+#ifdef ZIF_HAVE_SSE2_PATHS
+    if (useSse2()) return noOtherCharactersSse2(text, decimals, letters);
+#endif
+    return noOtherCharacters(text, decimals, letters);
+}
 
 void readChunks(std::u16string_view digits, unsigned base, unsigned chunkDigits, Limb* out) {
     std::size_t end = digits.size();
@@ -327,58 +319,42 @@ void readBinaryLimbs(std::u16string_view digits, unsigned bits, Limb* out) {
 }
 
 ShortValue readShort(std::u16string_view text, unsigned base) {
-    const BasicChunk<std::uint64_t> chunk = valueChunk(base);
-    const std::size_t headCount = std::min<std::size_t>(text.size(), chunk.digits);
-    // Branch-free passes over the few characters; the vectorized check costs more to set up.
+    const std::size_t headCount = std::min<std::size_t>(text.size(), valueChunk(base).digits);
+    // Branch-free passes over the few characters, each checked and read at once (an invalid
+    // digit only spoils a value that is not used); the vectorized check costs more to set up.
     unsigned bad = 0;
-    std::uint64_t head = 0;
+    auto read = [&](auto digitOf, auto join, std::size_t from, std::size_t to, auto value) {
+        for (std::size_t i = from; i < to; ++i) {
+            const unsigned digit = digitOf(text[i]);
+            bad |= static_cast<unsigned>(digit >= base);
+            value = join(value, digit);
+        }
+        return value;
+    };
+    auto decimal = [](char16_t c) { return static_cast<unsigned>(c - u'0'); };
+    auto multiplyAdd = [base](auto value, unsigned digit) { return value * base + digit; };
+    const unsigned bits = bitsPerDigit(base);
+    auto shift = [bits](auto value, unsigned digit) { return (value << bits) | digit; };
+    std::uint64_t head;
     if (base == 10 && headCount < 8) {
-        for (const char16_t c : text) {
-            const unsigned digit = static_cast<unsigned>(c - u'0');
-            bad |= static_cast<unsigned>(digit >= 10u);
-            head = head * 10 + digit;
-        }
-        if (bad != 0) return {0, false, false, 0};
-        return {head, true, true, 0};
+        head = read(decimal, multiplyAdd, 0, headCount, std::uint64_t{0});
     } else if (base == 10) {
-        for (const char16_t c : text)
-            bad |= static_cast<unsigned>(static_cast<unsigned>(c - u'0') >= 10u);
-        if (bad != 0) return {0, false, false, 0};
+        read(
+            decimal, [](unsigned, unsigned) { return 0u; }, 0, headCount, 0u);
         head = readDigits<std::uint64_t>(text.data(), headCount, 10);
+    } else if (kLimbBits == 32 && bits != 0 && 32 % bits == 0) {
+        // Two 32-bit halves: a 64-bit shift by a variable count is several instructions on a
+        // 32-bit target.
+        const std::size_t lowCount = std::min<std::size_t>(headCount, 32 / bits);
+        const std::uint32_t high = read(digitValue, shift, 0, headCount - lowCount, 0u);
+        const std::uint32_t low = read(digitValue, shift, headCount - lowCount, headCount, 0u);
+        head = (std::uint64_t{high} << (lowCount * bits)) | low;
     } else {
-        // Checked and read in one pass; invalid digits only spoil a value that is not used.
-        auto read = [&](auto join, std::size_t from, std::size_t to, auto value) {
-            for (std::size_t i = from; i < to; ++i) {
-                const char16_t c = text[i];
-                const unsigned digit = c < kDigitValues.size() ? kDigitValues[c] : kInvalidDigit;
-                bad |= static_cast<unsigned>(digit >= base);
-                value = join(value, digit);
-            }
-            return value;
-        };
-        const unsigned bits = bitsPerDigit(base);
-        if (kLimbBits == 32 && bits != 0 && 32 % bits == 0) {
-            // Two 32-bit halves: a 64-bit shift by a variable count is several instructions on a
-            // 32-bit target.
-            auto join = [bits](std::uint32_t value, unsigned digit) {
-                return (value << bits) | digit;
-            };
-            const std::size_t lowCount = std::min<std::size_t>(headCount, 32 / bits);
-            const std::uint32_t high = read(join, 0, headCount - lowCount, std::uint32_t{0});
-            const std::uint32_t low = read(join, headCount - lowCount, headCount, std::uint32_t{0});
-            head = (std::uint64_t{high} << (lowCount * bits)) | low;
-        } else if (bits != 0) {
-            head = read(
-                [bits](std::uint64_t value, unsigned digit) { return (value << bits) | digit; }, 0,
-                headCount, std::uint64_t{0});
-        } else {
-            head =
-                read([base](std::uint64_t value, unsigned digit) { return value * base + digit; },
-                     0, headCount, std::uint64_t{0});
-        }
-        if (text.size() > headCount) bad |= static_cast<unsigned>(digitValue(text.back()) >= base);
-        if (bad != 0) return {0, false, false, 0};
+        head = bits != 0 ? read(digitValue, shift, 0, headCount, std::uint64_t{0})
+                         : read(digitValue, multiplyAdd, 0, headCount, std::uint64_t{0});
     }
+    if (text.size() > headCount) bad |= static_cast<unsigned>(digitValue(text.back()) >= base);
+    if (bad != 0) return {0, false, false, 0};
     if (text.size() == headCount) return {head, true, true, 0};
     // A multiply instead of a division by the run-time base: a library call on a 32-bit target.
     const Uint128 value = Uint128::product(head, base) + kDigitValues[text.back()];
