@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstring>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "convert/check.h"
@@ -13,27 +14,21 @@ namespace zif::detail {
 
 namespace {
 
-// "00" to "99": writing two decimal digits per division halves the divisions.
-constexpr std::array<char16_t, 200> makeDigitPairs() {
-    std::array<char16_t, 200> pairs{};
-    for (unsigned v = 0; v < 100; ++v) {
-        pairs[2 * v] = static_cast<char16_t>(u'0' + v / 10);
-        pairs[2 * v + 1] = static_cast<char16_t>(u'0' + v % 10);
-    }
-    return pairs;
-}
-constexpr auto kDigitPairs = makeDigitPairs();
-
-// The 8 / bits digits of every byte in base 2^bits: 64 bits become 16 hex (or 64 binary) digits
-// in 8 lookups, instead of a shift and a store per digit.
-template <unsigned bits>
-constexpr auto kByteDigits = [] {
-    constexpr unsigned perByte = 8 / bits;
-    std::array<char16_t, 256 * perByte> digits{};
-    for (unsigned v = 0; v < 256; ++v)
-        for (unsigned d = 0; d < perByte; ++d)
-            digits[perByte * v + d] = kDigitChars[(v >> (8 - bits * (d + 1))) & ((1u << bits) - 1)];
-    return digits;
+// Every numeral of `width` digits in base, leading zeros included, in order: a lookup writes
+// them all. "00" to "99" halve the divisions of decimal writing; by byte value, 64 bits become
+// 16 hex (or 64 binary) digits in 8 lookups instead of a shift and a store per digit.
+template <unsigned base, unsigned width>
+constexpr auto kDigitGroups = [] {
+    constexpr unsigned count = [] {
+        unsigned power = 1;
+        for (unsigned d = 0; d < width; ++d) power *= base;
+        return power;
+    }();
+    std::array<char16_t, width * count> groups{};
+    for (unsigned v = 0; v < count; ++v)
+        for (unsigned d = width, rest = v; d-- > 0; rest /= base)
+            groups[width * v + d] = kDigitChars[rest % base];
+    return groups;
 }();
 
 // A hardware divide by a run-time base takes tens of cycles (or a library call for 64 bits on a
@@ -68,7 +63,7 @@ const BaseDivisors& baseDivisors(unsigned base) {
 }
 
 void putPair(char16_t* at, unsigned pair) {
-    std::memcpy(at, &kDigitPairs[2 * pair], 2 * sizeof(char16_t));
+    std::memcpy(at, &kDigitGroups<10, 2>[2 * pair], 2 * sizeof(char16_t));
 }
 
 // Writes exactly 8 decimal digits of v < 10^8 at `at`.
@@ -135,18 +130,10 @@ void putDecimalField(char16_t* at, Word v) {
 // constants and unroll.
 template <class Put>
 [[gnu::always_inline]] inline void withBits(unsigned bits, Put put) {
-    switch (bits) {
-        case 1:
-            return put(std::integral_constant<unsigned, 1>{});
-        case 2:
-            return put(std::integral_constant<unsigned, 2>{});
-        case 3:
-            return put(std::integral_constant<unsigned, 3>{});
-        case 4:
-            return put(std::integral_constant<unsigned, 4>{});
-        default:
-            return put(std::integral_constant<unsigned, 5>{});
+    [&]<unsigned... kBits>(std::integer_sequence<unsigned, kBits...>) {
+        ((bits == kBits ? put(std::integral_constant<unsigned, kBits>{}) : void()), ...);
     }
+    (std::integer_sequence<unsigned, 1, 2, 3, 4, 5>{});
 }
 
 // Writes the `count` lowest digits of v in base 2^bits ending just before `end`.
@@ -156,7 +143,8 @@ template <unsigned bits, class Word>
         constexpr std::size_t perByte = 8 / bits;
         for (std::size_t i = 0; i < count / perByte; ++i, v >>= 8) {
             end -= perByte;
-            std::memcpy(end, &kByteDigits<bits>[perByte * (v & 0xFF)], perByte * sizeof(char16_t));
+            std::memcpy(end, &kDigitGroups<1u << bits, perByte>[perByte * (v & 0xFF)],
+                        perByte * sizeof(char16_t));
         }
         count %= perByte;
     }
