@@ -19,12 +19,10 @@ namespace {
 // 16 hex (or 64 binary) digits in 8 lookups instead of a shift and a store per digit.
 template <unsigned base, unsigned width>
 constexpr auto kDigitGroups = [] {
-    constexpr unsigned count = [] {
-        unsigned power = 1;
-        for (unsigned d = 0; d < width; ++d) power *= base;
-        return power;
-    }();
-    std::array<char16_t, width * count> groups{};
+    unsigned count = 1;
+    for (unsigned d = 0; d < width; ++d) count *= base;
+    // Indexed by a byte at most; a larger count fails to compile here.
+    std::array<char16_t, width * 256> groups{};
     for (unsigned v = 0; v < count; ++v)
         for (unsigned d = width, rest = v; d-- > 0; rest /= base)
             groups[width * v + d] = kDigitChars[rest % base];
@@ -33,14 +31,13 @@ constexpr auto kDigitGroups = [] {
 
 // A hardware divide by a run-time base takes tens of cycles (or a library call for 64 bits on a
 // 32-bit target); the reciprocal takes two multiplies. A 64-bit value is cut into blocks below
-// 2^32 (base^blockDigits each); in a block a division by base^2 splits off two digits with one
-// multiply (Lemire, Kaser and Kurz, "Faster remainder by direct computation", 2019: floor(x / d)
-// = the high half of x * (floor((2^64 - 1) / d) + 1) for every x and d below 2^32), and a digit
-// pair (below 36^2) is split by a 16-bit fixed-point reciprocal of the base: pair * ceil(2^16 /
-// base) is off by less than 1296 / 2^16, too little to reach the next multiple of 2^16.
+// 2^32 (kChunks<std::uint32_t>[base] each); in a block a division by base^2 splits off two digits
+// with one multiply (Lemire, Kaser and Kurz, "Faster remainder by direct computation", 2019:
+// floor(x / d) = the high half of x * (floor((2^64 - 1) / d) + 1) for every x and d below 2^32),
+// and a digit pair (below 36^2) is split by a 16-bit fixed-point reciprocal of the base: pair *
+// ceil(2^16 / base) is off by less than 1296 / 2^16, too little to reach the next multiple of 2^16.
 struct BaseDivisors {
     Divisor64 block;
-    unsigned blockDigits;
     std::uint32_t square;
     std::uint64_t squareInverse;
     std::uint32_t pairReciprocal;
@@ -51,10 +48,7 @@ const BaseDivisors& baseDivisors(unsigned base) {
         std::vector<BaseDivisors> divisors;
         for (unsigned b = 0; b <= 36; ++b) {
             const unsigned d = b < 2 ? 2 : b;
-            std::uint64_t block = 1;
-            unsigned blockDigits = 0;
-            for (; block * d <= 0xFFFFFFFFu; block *= d) ++blockDigits;
-            divisors.push_back({Divisor64(block), blockDigits, d * d,
+            divisors.push_back({Divisor64(kChunks<std::uint32_t>[d].power), d * d,
                                 ~std::uint64_t{0} / (std::uint64_t{d} * d) + 1, (65535 + d) / d});
         }
         return divisors;
@@ -153,8 +147,8 @@ template <unsigned bits, class Word>
 
 // Writes the digits of x in base (not a power of two) ending just before `end`, at least
 // `width` of them (leading zeros); returns the first digit's position.
-char16_t* putBlockBefore(char16_t* end, std::uint32_t x, unsigned base, unsigned width) {
-    const BaseDivisors& divisors = baseDivisors(base);
+char16_t* putBlockBefore(char16_t* end, std::uint32_t x, unsigned base,
+                         const BaseDivisors& divisors, unsigned width) {
     char16_t* p = end;
     auto putPairOf = [&](std::uint32_t pair) {
         const std::uint32_t high = (pair * divisors.pairReciprocal) >> 16;
@@ -186,32 +180,31 @@ template <class Word>
     while (v > 0xFFFFFFFFu) {
         std::uint64_t block;
         v = divisors.block.divide(0, v, block);
-        p = putBlockBefore(p, static_cast<std::uint32_t>(block), base, divisors.blockDigits);
+        p = putBlockBefore(p, static_cast<std::uint32_t>(block), base, divisors,
+                           kChunks<std::uint32_t>[base].digits);
     }
-    return putBlockBefore(p, static_cast<std::uint32_t>(v), base, 0);
+    return putBlockBefore(p, static_cast<std::uint32_t>(v), base, divisors, 0);
 }
 
 // Value of the digits by a chain of multiply-adds.
 template <class Word>
 Word readChain(const char16_t* digits, std::size_t count, unsigned base) {
     Word value = 0;
-    if (const unsigned bits = bitsPerDigit(base)) {
-        // A shift instead of a multiply by the run-time base: 1 cycle a digit instead of 4.
+    // A shift instead of a multiply by the run-time base: 1 cycle a digit instead of 4.
+    if (const unsigned bits = bitsPerDigit(base))
         for (std::size_t i = 0; i < count; ++i) value = (value << bits) | kDigitValues[digits[i]];
-    } else if (base <= 10) {
+    else if (base <= 10)
         for (std::size_t i = 0; i < count; ++i) value = value * base + (digits[i] - u'0');
-    } else {
+    else
         for (std::size_t i = 0; i < count; ++i) value = value * base + kDigitValues[digits[i]];
-    }
     return value;
 }
 
 // Value of 8 decimal digits: a few multiplies on several digits at once instead of a chain of
 // eight dependent multiply-adds.
 std::uint32_t readEightDecimal(const char16_t* digits) {
-    if constexpr (std::endian::native == std::endian::big) {
+    if constexpr (std::endian::native == std::endian::big)
         return readChain<std::uint32_t>(digits, 8, 10);
-    }
     if constexpr (kLimbBits == 32) {
         // Two digits per 32-bit word: 64-bit multiplies cost three on a 32-bit target.
         auto two = [digits](unsigned at) {
