@@ -313,6 +313,7 @@ ShortValue readShort(std::u16string_view text, unsigned base) {
         return value;
     };
     auto decimal = [](char16_t c) { return static_cast<unsigned>(c - u'0'); };
+    auto checkOnly = [](unsigned, unsigned) { return 0u; };
     auto multiplyAdd = [base](auto value, unsigned digit) { return value * base + digit; };
     const unsigned bits = bitsPerDigit(base);
     auto shift = [bits](auto value, unsigned digit) { return (value << bits) | digit; };
@@ -320,8 +321,7 @@ ShortValue readShort(std::u16string_view text, unsigned base) {
     if (base == 10 && headCount < 8) {
         head = read(decimal, multiplyAdd, 0, headCount, std::uint64_t{0});
     } else if (base == 10) {
-        read(
-            decimal, [](unsigned, unsigned) { return 0u; }, 0, headCount, 0u);
+        read(decimal, checkOnly, 0, headCount, 0u);
         head = readDigits<std::uint64_t>(text.data(), headCount, 10);
     } else if (kLimbBits == 32 && bits != 0 && 32 % bits == 0) {
         // Two 32-bit halves: a 64-bit shift by a variable count is several instructions on a
