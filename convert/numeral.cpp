@@ -231,9 +231,9 @@ std::uint32_t readEightDecimal(const char16_t* digits) {
 // Arithmetic on 16-bit lanes instead of a table lookup and a branch per character, so that the
 // compiler checks a vector of characters per instruction; on int lanes it would widen every
 // character first.
-[[gnu::always_inline]] inline bool noOtherCharacters(std::u16string_view text,
-                                                     std::uint16_t decimals,
-                                                     std::uint16_t letters) {
+[[gnu::always_inline]] inline bool noOtherCharacters(std::u16string_view text, unsigned base) {
+    const auto decimals = static_cast<std::uint16_t>(base < 10 ? base : 10);
+    const auto letters = static_cast<std::uint16_t>(base < 10 ? 0 : base - 10);
     std::uint16_t bad = 0;
     for (const char16_t c : text) {
         const auto decimal = static_cast<std::uint16_t>(c - u'0');
@@ -245,9 +245,8 @@ std::uint32_t readEightDecimal(const char16_t* digits) {
 }
 
 #ifdef ZIF_HAVE_SSE2_PATHS
-[[ZIF_SSE2_ENTRY]] bool noOtherCharactersSse2(std::u16string_view text, std::uint16_t decimals,
-                                              std::uint16_t letters) {
-    return noOtherCharacters(text, decimals, letters);
+[[ZIF_SSE2_ENTRY]] bool noOtherCharactersSse2(std::u16string_view text, unsigned base) {
+    return noOtherCharacters(text, base);
 }
 #endif
 
@@ -266,12 +265,10 @@ Word readDigits(const char16_t* digits, std::size_t count, unsigned base) {
 }  // namespace
 
 bool allDigitsOf(std::u16string_view text, unsigned base) {
-    const auto decimals = static_cast<std::uint16_t>(base < 10 ? base : 10);
-    const auto letters = static_cast<std::uint16_t>(base < 10 ? 0 : base - 10);
 #ifdef ZIF_HAVE_SSE2_PATHS
-    if (useSse2()) return noOtherCharactersSse2(text, decimals, letters);
+    if (useSse2()) return noOtherCharactersSse2(text, base);
 #endif
-    return noOtherCharacters(text, decimals, letters);
+    return noOtherCharacters(text, base);
 }
 
 void readChunks(std::u16string_view digits, unsigned base, unsigned chunkDigits, Limb* out) {
