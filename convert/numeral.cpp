@@ -215,17 +215,16 @@ std::uint32_t readEightDecimal(const char16_t* digits) {
         };
         return (two(0) * 100 + two(2)) * 10000 + two(4) * 100 + two(6);
     }
-    std::uint64_t low, high;  // four UTF-16 digits each, the first in the lowest bits
-    std::memcpy(&low, digits, 8);
-    std::memcpy(&high, digits + 4, 8);
-    // Each 16-bit lane holds a digit; combine neighbours: lanes 0 and 2 then hold 10 d0 + d1
-    // and 10 d2 + d3.
-    auto four = [](std::uint64_t lanes) {
+    auto four = [digits](unsigned at) {
+        std::uint64_t lanes;  // four UTF-16 digits, digits[at] in the lowest bits
+        std::memcpy(&lanes, digits + at, 8);
+        // Each 16-bit lane holds a digit; combine neighbours: lanes 0 and 2 then hold 10 d0 + d1
+        // and 10 d2 + d3.
         lanes -= 0x0030003000300030u;
         lanes = lanes * 10 + (lanes >> 16);
         return static_cast<std::uint32_t>((lanes & 0xFFFF) * 100 + ((lanes >> 32) & 0xFFFF));
     };
-    return four(low) * 10000 + four(high);
+    return four(0) * 10000 + four(4);
 }
 
 // Arithmetic on 16-bit lanes instead of a table lookup and a branch per character, so that the
