@@ -3,58 +3,41 @@
 #include <array>
 #include <bit>
 #include <cstring>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
+#include "convert/check.h"
 #include "convert/sse2.h"
 
 namespace zif::detail {
 
 namespace {
 
-// "00" to "99": writing two decimal digits per division halves the divisions.
-constexpr std::array<char16_t, 200> makeDigitPairs() {
-    std::array<char16_t, 200> pairs{};
-    for (unsigned v = 0; v < 100; ++v) {
-        pairs[2 * v] = static_cast<char16_t>(u'0' + v / 10);
-        pairs[2 * v + 1] = static_cast<char16_t>(u'0' + v % 10);
-    }
-    return pairs;
-}
-constexpr auto kDigitPairs = makeDigitPairs();
-
-// "00" to "FF" by byte value: 64 bits become 16 hex digits in 8 lookups, instead of 16 digit
-// positions each located by division.
-constexpr std::array<char16_t, 512> makeHexPairs() {
-    std::array<char16_t, 512> pairs{};
-    for (unsigned v = 0; v < 256; ++v) {
-        pairs[2 * v] = kDigitChars[v >> 4];
-        pairs[2 * v + 1] = kDigitChars[v & 15];
-    }
-    return pairs;
-}
-constexpr auto kHexPairs = makeHexPairs();
-
-// "0000" to "1111": 64 bits become 64 binary digits in 16 lookups.
-constexpr std::array<char16_t, 64> makeBinaryNibbles() {
-    std::array<char16_t, 64> nibbles{};
-    for (unsigned v = 0; v < 16; ++v)
-        for (unsigned bit = 0; bit < 4; ++bit)
-            nibbles[4 * v + bit] = static_cast<char16_t>(u'0' + ((v >> (3 - bit)) & 1));
-    return nibbles;
-}
-constexpr auto kBinaryNibbles = makeBinaryNibbles();
+// Every numeral of `width` digits in base, leading zeros included, in order: a lookup writes
+// them all. "00" to "99" halve the divisions of decimal writing; by byte value, 64 bits become
+// 16 hex (or 64 binary) digits in 8 lookups instead of a shift and a store per digit.
+template <unsigned base, unsigned width>
+constexpr auto kDigitGroups = [] {
+    unsigned count = 1;
+    for (unsigned d = 0; d < width; ++d) count *= base;
+    // Indexed by a byte at most; a larger count fails to compile here.
+    std::array<char16_t, width * 256> groups{};
+    for (unsigned v = 0; v < count; ++v)
+        for (unsigned d = width, rest = v; d-- > 0; rest /= base)
+            groups[width * v + d] = kDigitChars[rest % base];
+    return groups;
+}();
 
 // A hardware divide by a run-time base takes tens of cycles (or a library call for 64 bits on a
 // 32-bit target); the reciprocal takes two multiplies. A 64-bit value is cut into blocks below
-// 2^32 (base^blockDigits each); in a block a division by base^2 splits off two digits with one
-// multiply (Lemire, Kaser and Kurz, "Faster remainder by direct computation", 2019: floor(x / d)
-// = the high half of x * (floor((2^64 - 1) / d) + 1) for every x and d below 2^32), and a digit
-// pair (below 36^2) is split by a 16-bit fixed-point reciprocal of the base: pair * ceil(2^16 /
-// base) is off by less than 1296 / 2^16, too little to reach the next multiple of 2^16.
+// 2^32 (kChunks<std::uint32_t>[base] each); in a block a division by base^2 splits off two digits
+// with one multiply (Lemire, Kaser and Kurz, "Faster remainder by direct computation", 2019:
+// floor(x / d) = the high half of x * (floor((2^64 - 1) / d) + 1) for every x and d below 2^32),
+// and a digit pair (below 36^2) is split by a 16-bit fixed-point reciprocal of the base: pair *
+// ceil(2^16 / base) is off by less than 1296 / 2^16, too little to reach the next multiple of 2^16.
 struct BaseDivisors {
-    Divisor single;
     Divisor64 block;
-    unsigned blockDigits;
     std::uint32_t square;
     std::uint64_t squareInverse;
     std::uint32_t pairReciprocal;
@@ -65,10 +48,7 @@ const BaseDivisors& baseDivisors(unsigned base) {
         std::vector<BaseDivisors> divisors;
         for (unsigned b = 0; b <= 36; ++b) {
             const unsigned d = b < 2 ? 2 : b;
-            std::uint64_t block = 1;
-            unsigned blockDigits = 0;
-            for (; block * d <= 0xFFFFFFFFu; block *= d) ++blockDigits;
-            divisors.push_back({Divisor(d), Divisor64(block), blockDigits, d * d,
+            divisors.push_back({Divisor64(kChunks<std::uint32_t>[d].power), d * d,
                                 ~std::uint64_t{0} / (std::uint64_t{d} * d) + 1, (65535 + d) / d});
         }
         return divisors;
@@ -76,15 +56,8 @@ const BaseDivisors& baseDivisors(unsigned base) {
     return table[base];
 }
 
-// ceil(width / bits) for width <= 64 and bits 1 to 5 without a divide, by the same kind of
-// fixed-point reciprocal: the error stays below 68 / 2^16.
-unsigned digitsForBits(unsigned width, unsigned bits) {
-    static constexpr std::uint32_t kReciprocals[] = {0, 65536, 32768, 21846, 16384, 13108};
-    return ((width + bits - 1) * kReciprocals[bits]) >> 16;
-}
-
 void putPair(char16_t* at, unsigned pair) {
-    std::memcpy(at, &kDigitPairs[2 * pair], 2 * sizeof(char16_t));
+    std::memcpy(at, &kDigitGroups<10, 2>[2 * pair], 2 * sizeof(char16_t));
 }
 
 // Writes exactly 8 decimal digits of v < 10^8 at `at`.
@@ -94,23 +67,6 @@ void putEightDecimal(char16_t* at, std::uint32_t v) {
     putPair(at + 2, high % 100);
     putPair(at + 4, low / 100);
     putPair(at + 6, low % 100);
-}
-
-// Writes exactly 9 decimal digits of v < 10^9 at `at`.
-void putNineDecimal(char16_t* at, std::uint32_t v) {
-    const std::uint32_t top = v / 100000000;
-    at[0] = static_cast<char16_t>(u'0' + top);
-    putEightDecimal(at + 1, v - top * 100000000);
-}
-
-// Writes exactly 19 decimal digits of v < 10^19 at `at`; on a 64-bit target the constant
-// divisions compile to multiplies.
-void putNineteenDecimal(char16_t* at, std::uint64_t v) {
-    const std::uint64_t top = v / 10000000000000000u, rest = v % 10000000000000000u;
-    at[0] = static_cast<char16_t>(u'0' + top / 100);
-    putPair(at + 1, static_cast<unsigned>(top % 100));
-    putEightDecimal(at + 3, static_cast<std::uint32_t>(rest / 100000000));
-    putEightDecimal(at + 11, static_cast<std::uint32_t>(rest % 100000000));
 }
 
 // Number of decimal digits of v (1 for 0).
@@ -126,33 +82,73 @@ unsigned decimalDigits(std::uint64_t v) {
     return estimate + ((v | 1) >= kPowers[estimate] ? 1 : 0);
 }
 
-// Writes the digits of v, exactly `count` of them (its decimal digit count), at `at`. Blocks of
-// 8 digits split off by 10^8 are written independently, instead of one long chain of dependent
-// divisions by 100.
-void putDecimal(char16_t* at, unsigned count, std::uint64_t v) {
-    char16_t* end = at + count;
-    while (v >= 100000000) {
-        const std::uint64_t q = v / 100000000;
+// Writes the decimal digits of v ending just before `end`; returns the first digit's position.
+// Blocks of 8 digits split off by 10^8 are written independently, instead of one long chain of
+// dependent divisions by 100; on a 64-bit target the constant divisions compile to multiplies.
+template <class Word>
+[[gnu::always_inline]] inline char16_t* putDecimalBefore(char16_t* end, Word v) {
+    for (; v >= 100000000; v /= 100000000) {
         end -= 8;
-        putEightDecimal(end, static_cast<std::uint32_t>(v - q * 100000000));
-        v = q;
+        putEightDecimal(end, static_cast<std::uint32_t>(v % 100000000));
     }
     auto w = static_cast<std::uint32_t>(v);
-    while (w >= 100) {
+    for (; w >= 100; w /= 100) {
         end -= 2;
         putPair(end, w % 100);
-        w /= 100;
     }
-    if (w >= 10)
-        putPair(end - 2, w);
-    else
-        end[-1] = static_cast<char16_t>(u'0' + w);
+    if (w < 10) {
+        *--end = static_cast<char16_t>(u'0' + w);
+    } else {
+        end -= 2;
+        putPair(end, w);
+    }
+    return end;
+}
+
+// Writes exactly `width` decimal digits of v < 10^width at `at`: the digits above the 8-digit
+// blocks split off first, then the blocks, all with constant divisors and no branch.
+template <unsigned width, class Word>
+void putDecimalField(char16_t* at, Word v) {
+    constexpr unsigned blocks = width / 8, topDigits = width % 8;
+    Word power = 1;
+    for (unsigned i = 0; i < blocks; ++i) power *= 100000000;
+    auto top = static_cast<std::uint32_t>(v / power);
+    Word rest = v % power;
+    for (unsigned d = topDigits; d >= 2; d -= 2, top /= 100) putPair(at + d - 2, top % 100);
+    if constexpr (topDigits % 2 == 1) at[0] = static_cast<char16_t>(u'0' + top);
+    for (unsigned i = blocks; i-- > 0; rest /= 100000000)
+        putEightDecimal(at + topDigits + 8 * i, static_cast<std::uint32_t>(rest % 100000000));
+}
+
+// Calls put(bits) with bits as a constant (1 to 5): the digit loops then shift and mask by
+// constants and unroll.
+template <class Put>
+[[gnu::always_inline]] inline void withBits(unsigned bits, Put put) {
+    [&]<unsigned... kBits>(std::integer_sequence<unsigned, kBits...>) {
+        ((bits == kBits ? put(std::integral_constant<unsigned, kBits>{}) : void()), ...);
+    }
+    (std::integer_sequence<unsigned, 1, 2, 3, 4, 5>{});
+}
+
+// Writes the `count` lowest digits of v in base 2^bits ending just before `end`.
+template <unsigned bits, class Word>
+[[gnu::always_inline]] inline void putBinaryDigits(char16_t* end, Word v, std::size_t count) {
+    if constexpr (bits == 1 || bits == 4) {
+        constexpr std::size_t perByte = 8 / bits;
+        for (std::size_t i = 0; i < count / perByte; ++i, v >>= 8) {
+            end -= perByte;
+            std::memcpy(end, &kDigitGroups<1u << bits, perByte>[perByte * (v & 0xFF)],
+                        perByte * sizeof(char16_t));
+        }
+        count %= perByte;
+    }
+    for (; count != 0; --count, v >>= bits) *--end = kDigitChars[v & ((1u << bits) - 1)];
 }
 
 // Writes the digits of x in base (not a power of two) ending just before `end`, at least
 // `width` of them (leading zeros); returns the first digit's position.
-char16_t* putBlockBefore(char16_t* end, std::uint32_t x, unsigned base, unsigned width) {
-    const BaseDivisors& divisors = baseDivisors(base);
+char16_t* putBlockBefore(char16_t* end, std::uint32_t x, unsigned base,
+                         const BaseDivisors& divisors, unsigned width) {
     char16_t* p = end;
     auto putPairOf = [&](std::uint32_t pair) {
         const std::uint32_t high = (pair * divisors.pairReciprocal) >> 16;
@@ -174,62 +170,41 @@ char16_t* putBlockBefore(char16_t* end, std::uint32_t x, unsigned base, unsigned
     return p;
 }
 
-// Writes the digits of v in base, no leading zeros, ending just before `end`; returns the
-// first digit's position.
+// Writes the digits of v in base (not a power of two), no leading zeros, ending just before
+// `end`; returns the first digit's position.
 template <class Word>
-char16_t* putDigitsBefore(char16_t* end, Word v, unsigned base) {
+[[gnu::always_inline]] inline char16_t* putDigitsBefore(char16_t* end, Word v, unsigned base) {
+    if (base == 10) return putDecimalBefore(end, v);
+    const BaseDivisors& divisors = baseDivisors(base);
     char16_t* p = end;
-    if (base == 10) {
-        while (v >= 100) {
-            p -= 2;
-            putPair(p, static_cast<unsigned>(v % 100));
-            v /= 100;
-        }
-        if (v >= 10) {
-            p -= 2;
-            putPair(p, static_cast<unsigned>(v));
-        } else {
-            *--p = static_cast<char16_t>(u'0' + v);
-        }
-    } else if (const unsigned bits = bitsPerDigit(base)) {
-        const Word mask = base - 1;
-        do {
-            *--p = kDigitChars[v & mask];
-            v >>= bits;
-        } while (v != 0);
-    } else {
-        const BaseDivisors& divisors = baseDivisors(base);
-        while (v > 0xFFFFFFFFu) {
-            std::uint64_t block;
-            v = divisors.block.divide(0, v, block);
-            p = putBlockBefore(p, static_cast<std::uint32_t>(block), base, divisors.blockDigits);
-        }
-        p = putBlockBefore(p, static_cast<std::uint32_t>(v), base, 0);
+    while (v > 0xFFFFFFFFu) {
+        std::uint64_t block;
+        v = divisors.block.divide(0, v, block);
+        p = putBlockBefore(p, static_cast<std::uint32_t>(block), base, divisors,
+                           kChunks<std::uint32_t>[base].digits);
     }
-    return p;
+    return putBlockBefore(p, static_cast<std::uint32_t>(v), base, divisors, 0);
 }
 
 // Value of the digits by a chain of multiply-adds.
 template <class Word>
-Word readChunkGeneric(const char16_t* digits, std::size_t count, unsigned base) {
+Word readChain(const char16_t* digits, std::size_t count, unsigned base) {
     Word value = 0;
-    if (const unsigned bits = bitsPerDigit(base)) {
-        // A shift instead of a multiply by the run-time base: 1 cycle a digit instead of 4.
+    // A shift instead of a multiply by the run-time base: 1 cycle a digit instead of 4.
+    if (const unsigned bits = bitsPerDigit(base))
         for (std::size_t i = 0; i < count; ++i) value = (value << bits) | kDigitValues[digits[i]];
-    } else if (base <= 10) {
+    else if (base <= 10)
         for (std::size_t i = 0; i < count; ++i) value = value * base + (digits[i] - u'0');
-    } else {
+    else
         for (std::size_t i = 0; i < count; ++i) value = value * base + kDigitValues[digits[i]];
-    }
     return value;
 }
 
 // Value of 8 decimal digits: a few multiplies on several digits at once instead of a chain of
 // eight dependent multiply-adds.
 std::uint32_t readEightDecimal(const char16_t* digits) {
-    if constexpr (std::endian::native == std::endian::big) {
-        return readChunkGeneric<std::uint32_t>(digits, 8, 10);
-    }
+    if constexpr (std::endian::native == std::endian::big)
+        return readChain<std::uint32_t>(digits, 8, 10);
     if constexpr (kLimbBits == 32) {
         // Two digits per 32-bit word: 64-bit multiplies cost three on a 32-bit target.
         auto two = [digits](unsigned at) {
@@ -240,29 +215,24 @@ std::uint32_t readEightDecimal(const char16_t* digits) {
         };
         return (two(0) * 100 + two(2)) * 10000 + two(4) * 100 + two(6);
     }
-    std::uint64_t low, high;  // four UTF-16 digits each, the first in the lowest bits
-    std::memcpy(&low, digits, 8);
-    std::memcpy(&high, digits + 4, 8);
-    // Each 16-bit lane holds a digit; combine neighbours: lanes 0 and 2 then hold 10 d0 + d1
-    // and 10 d2 + d3.
-    auto four = [](std::uint64_t lanes) {
+    auto four = [digits](unsigned at) {
+        std::uint64_t lanes;  // four UTF-16 digits, digits[at] in the lowest bits
+        std::memcpy(&lanes, digits + at, 8);
+        // Each 16-bit lane holds a digit; combine neighbours: lanes 0 and 2 then hold 10 d0 + d1
+        // and 10 d2 + d3.
         lanes -= 0x0030003000300030u;
         lanes = lanes * 10 + (lanes >> 16);
         return static_cast<std::uint32_t>((lanes & 0xFFFF) * 100 + ((lanes >> 32) & 0xFFFF));
     };
-    return four(low) * 10000 + four(high);
+    return four(0) * 10000 + four(4);
 }
-
-}  // namespace
-
-namespace {
 
 // Arithmetic on 16-bit lanes instead of a table lookup and a branch per character, so that the
 // compiler checks a vector of characters per instruction; on int lanes it would widen every
 // character first.
-[[gnu::always_inline]] inline bool noOtherCharacters(std::u16string_view text,
-                                                     std::uint16_t decimals,
-                                                     std::uint16_t letters) {
+[[gnu::always_inline]] inline bool noOtherCharacters(std::u16string_view text, unsigned base) {
+    const auto decimals = static_cast<std::uint16_t>(base < 10 ? base : 10);
+    const auto letters = static_cast<std::uint16_t>(base < 10 ? 0 : base - 10);
     std::uint16_t bad = 0;
     for (const char16_t c : text) {
         const auto decimal = static_cast<std::uint16_t>(c - u'0');
@@ -274,41 +244,30 @@ namespace {
 }
 
 #ifdef ZIF_HAVE_SSE2_PATHS
-[[ZIF_SSE2_ENTRY]] bool noOtherCharactersSse2(std::u16string_view text, std::uint16_t decimals,
-                                              std::uint16_t letters) {
-    return noOtherCharacters(text, decimals, letters);
+[[ZIF_SSE2_ENTRY]] bool noOtherCharactersSse2(std::u16string_view text, unsigned base) {
+    return noOtherCharacters(text, base);
 }
 #endif
-
-}  // namespace
-
-bool allDigitsOf(std::u16string_view text, unsigned base) {
-    const auto decimals = static_cast<std::uint16_t>(base < 10 ? base : 10);
-    const auto letters = static_cast<std::uint16_t>(base < 10 ? 0 : base - 10);
-#ifdef ZIF_HAVE_SSE2_PATHS
-    if (useSse2()) return noOtherCharactersSse2(text, decimals, letters);
-#endif
-    return noOtherCharacters(text, decimals, letters);
-}
-
-namespace {
 
 template <class Word>
 Word readDigits(const char16_t* digits, std::size_t count, unsigned base) {
     if (base == 10 && count >= 8) {
         // Two independent halves, then one multiply-add to join them.
-        Word value = readChunkGeneric<Word>(digits, count % 8, 10);
+        Word value = readChain<Word>(digits, count % 8, 10);
         for (std::size_t i = count % 8; i < count; i += 8)
             value = static_cast<Word>(value * 100000000 + readEightDecimal(digits + i));
         return value;
     }
-    return readChunkGeneric<Word>(digits, count, base);
+    return readChain<Word>(digits, count, base);
 }
 
 }  // namespace
 
-std::uint64_t readValue(const char16_t* digits, std::size_t count, unsigned base) {
-    return readDigits<std::uint64_t>(digits, count, base);
+bool allDigitsOf(std::u16string_view text, unsigned base) {
+#ifdef ZIF_HAVE_SSE2_PATHS
+    if (useSse2()) return noOtherCharactersSse2(text, base);
+#endif
+    return noOtherCharacters(text, base);
 }
 
 void readChunks(std::u16string_view digits, unsigned base, unsigned chunkDigits, Limb* out) {
@@ -319,15 +278,8 @@ void readChunks(std::u16string_view digits, unsigned base, unsigned chunkDigits,
 }
 
 void readBinaryLimbs(std::u16string_view digits, unsigned bits, Limb* out) {
-    if (kLimbBits % bits == 0) {
-        // No digit straddles two limbs: a limb is a chunk of digits read by shifts alone.
-        const std::size_t perLimb = kLimbBits / bits;
-        std::size_t end = digits.size();
-        for (; end > perLimb; end -= perLimb)
-            *out++ = readChunkGeneric<Limb>(digits.data() + end - perLimb, perLimb, 1u << bits);
-        *out = readChunkGeneric<Limb>(digits.data(), end, 1u << bits);
-        return;
-    }
+    // No digit straddles two limbs: a limb is a chunk of digits read by shifts alone.
+    if (kLimbBits % bits == 0) return readChunks(digits, 1u << bits, kLimbBits / bits, out);
     Limb pending = 0;
     unsigned filled = 0;
     for (auto it = digits.rbegin(); it != digits.rend(); ++it) {
@@ -344,58 +296,42 @@ void readBinaryLimbs(std::u16string_view digits, unsigned bits, Limb* out) {
 }
 
 ShortValue readShort(std::u16string_view text, unsigned base) {
-    const BasicChunk<std::uint64_t> chunk = valueChunk(base);
-    const std::size_t headCount = std::min<std::size_t>(text.size(), chunk.digits);
-    // Branch-free passes over the few characters; the vectorized check costs more to set up.
+    const std::size_t headCount = std::min<std::size_t>(text.size(), valueChunk(base).digits);
+    // Branch-free passes over the few characters, each checked and read at once (an invalid
+    // digit only spoils a value that is not used); the vectorized check costs more to set up.
     unsigned bad = 0;
-    std::uint64_t head = 0;
+    auto read = [&](auto digitOf, auto join, std::size_t from, std::size_t to, auto value) {
+        for (std::size_t i = from; i < to; ++i) {
+            const unsigned digit = digitOf(text[i]);
+            bad |= static_cast<unsigned>(digit >= base);
+            value = join(value, digit);
+        }
+        return value;
+    };
+    auto decimal = [](char16_t c) { return static_cast<unsigned>(c - u'0'); };
+    auto checkOnly = [](unsigned, unsigned) { return 0u; };
+    auto multiplyAdd = [base](auto value, unsigned digit) { return value * base + digit; };
+    const unsigned bits = bitsPerDigit(base);
+    auto shift = [bits](auto value, unsigned digit) { return (value << bits) | digit; };
+    std::uint64_t head;
     if (base == 10 && headCount < 8) {
-        for (const char16_t c : text) {
-            const unsigned digit = static_cast<unsigned>(c - u'0');
-            bad |= static_cast<unsigned>(digit >= 10u);
-            head = head * 10 + digit;
-        }
-        if (bad != 0) return {0, false, false, 0};
-        return {head, true, true, 0};
+        head = read(decimal, multiplyAdd, 0, headCount, std::uint64_t{0});
     } else if (base == 10) {
-        for (const char16_t c : text)
-            bad |= static_cast<unsigned>(static_cast<unsigned>(c - u'0') >= 10u);
-        if (bad != 0) return {0, false, false, 0};
-        head = readValue(text.data(), headCount, 10);
+        read(decimal, checkOnly, 0, headCount, 0u);
+        head = readDigits<std::uint64_t>(text.data(), headCount, 10);
+    } else if (kLimbBits == 32 && bits != 0 && 32 % bits == 0) {
+        // Two 32-bit halves: a 64-bit shift by a variable count is several instructions on a
+        // 32-bit target.
+        const std::size_t lowCount = std::min<std::size_t>(headCount, 32 / bits);
+        const std::uint32_t high = read(digitValue, shift, 0, headCount - lowCount, 0u);
+        const std::uint32_t low = read(digitValue, shift, headCount - lowCount, headCount, 0u);
+        head = (std::uint64_t{high} << (lowCount * bits)) | low;
     } else {
-        // Checked and read in one pass; invalid digits only spoil a value that is not used.
-        auto read = [&](auto join, std::size_t from, std::size_t to, auto value) {
-            for (std::size_t i = from; i < to; ++i) {
-                const char16_t c = text[i];
-                const unsigned digit = c < kDigitValues.size() ? kDigitValues[c] : kInvalidDigit;
-                bad |= static_cast<unsigned>(digit >= base);
-                value = join(value, digit);
-            }
-            return value;
-        };
-        const unsigned bits = bitsPerDigit(base);
-        if (kLimbBits == 32 && bits != 0 && 32 % bits == 0) {
-            // Two 32-bit halves: a 64-bit shift by a variable count is several instructions on a
-            // 32-bit target.
-            auto join = [bits](std::uint32_t value, unsigned digit) {
-                return (value << bits) | digit;
-            };
-            const std::size_t lowCount = std::min<std::size_t>(headCount, 32 / bits);
-            const std::uint32_t high = read(join, 0, headCount - lowCount, std::uint32_t{0});
-            const std::uint32_t low = read(join, headCount - lowCount, headCount, std::uint32_t{0});
-            head = (std::uint64_t{high} << (lowCount * bits)) | low;
-        } else if (bits != 0) {
-            head = read(
-                [bits](std::uint64_t value, unsigned digit) { return (value << bits) | digit; }, 0,
-                headCount, std::uint64_t{0});
-        } else {
-            head =
-                read([base](std::uint64_t value, unsigned digit) { return value * base + digit; },
-                     0, headCount, std::uint64_t{0});
-        }
-        if (text.size() > headCount) bad |= static_cast<unsigned>(digitValue(text.back()) >= base);
-        if (bad != 0) return {0, false, false, 0};
+        head = bits != 0 ? read(digitValue, shift, 0, headCount, std::uint64_t{0})
+                         : read(digitValue, multiplyAdd, 0, headCount, std::uint64_t{0});
     }
+    if (text.size() > headCount) bad |= static_cast<unsigned>(digitValue(text.back()) >= base);
+    if (bad != 0) return {0, false, false, 0};
     if (text.size() == headCount) return {head, true, true, 0};
     // A multiply instead of a division by the run-time base: a library call on a 32-bit target.
     const Uint128 value = Uint128::product(head, base) + kDigitValues[text.back()];
@@ -405,35 +341,19 @@ ShortValue readShort(std::u16string_view text, unsigned base) {
 void writeValue(std::uint64_t value, unsigned base, std::u16string& out) {
     // Made at its final size and written in place: built aside and copied, the copy's wide load
     // would wait for the digits' narrow stores.
+    auto writeBinary = [&](auto bits) {
+        const unsigned count = (static_cast<unsigned>(std::bit_width(value | 1)) + bits - 1) / bits;
+        out.assign(count, u'0');
+        putBinaryDigits<bits>(out.data() + count, value, count);
+    };
     if (base == 10) {
         const unsigned count = decimalDigits(value);
         out.assign(count, u'0');
-        putDecimal(out.data(), count, value);
-    } else if (base == 16) {
-        const unsigned count = (static_cast<unsigned>(std::bit_width(value | 1)) + 3) / 4;
-        out.assign(count, u'0');
-        char16_t* p = out.data() + count;
-        for (; p - out.data() >= 2; value >>= 8) {
-            p -= 2;
-            std::memcpy(p, &kHexPairs[2 * (value & 0xFF)], 2 * sizeof(char16_t));
-        }
-        if (p != out.data()) *--p = kDigitChars[value & 15];
-    } else if (base == 2) {
-        const auto count = static_cast<unsigned>(std::bit_width(value | 1));
-        out.assign(count, u'0');
-        char16_t* p = out.data() + count;
-        for (; p - out.data() >= 4; value >>= 4) {
-            p -= 4;
-            std::memcpy(p, &kBinaryNibbles[4 * (value & 15)], 4 * sizeof(char16_t));
-        }
-        for (; p != out.data(); value >>= 1) *--p = static_cast<char16_t>(u'0' + (value & 1));
+        putDecimalBefore(out.data() + count, value);
+    } else if (base == 16) {  // the most common target, without the dispatch on the digit width
+        writeBinary(std::integral_constant<unsigned, 4>{});
     } else if (const unsigned bits = bitsPerDigit(base)) {
-        const unsigned count =
-            digitsForBits(static_cast<unsigned>(std::bit_width(value | 1)), bits);
-        out.assign(count, u'0');
-        const std::uint64_t mask = base - 1;
-        for (char16_t* p = out.data() + count; p != out.data(); value >>= bits)
-            *--p = kDigitChars[value & mask];
+        withBits(bits, writeBinary);
     } else {
         char16_t buffer[64];
         char16_t* const end = buffer + std::size(buffer);
@@ -443,34 +363,28 @@ void writeValue(std::uint64_t value, unsigned base, std::u16string& out) {
 }
 
 void writeBinaryLimbs(const Limb* limbs, std::size_t n, unsigned bits, std::u16string& out) {
-    const std::size_t totalBits =
-        (n - 1) * kLimbBits + static_cast<std::size_t>(std::bit_width(limbs[n - 1]));
-    const std::size_t count = totalBits == 0 ? 1 : (totalBits + bits - 1) / bits;
-    const Limb mask = (Limb{1} << bits) - 1;
-    out.assign(count, u'0');
-    char16_t* const last = out.data() + count - 1;
-    if (bits == 4) {
-        // A limb is exactly kLimbBits / 4 hex digits: no digit straddles two limbs.
+    withBits(bits, [&](auto bits) {
+        const std::size_t totalBits =
+            (n - 1) * kLimbBits + static_cast<std::size_t>(std::bit_width(limbs[n - 1]));
+        const std::size_t count = totalBits == 0 ? 1 : (totalBits + bits - 1) / bits;
+        out.assign(count, u'0');
         char16_t* p = out.data() + count;
-        for (std::size_t i = 0; i + 1 < n; ++i) {
-            Limb v = limbs[i];
-            for (unsigned pair = 0; pair < kLimbBits / 8; ++pair, v >>= 8) {
-                p -= 2;
-                std::memcpy(p, &kHexPairs[2 * (v & 0xFF)], 2 * sizeof(char16_t));
-            }
+        if constexpr (kLimbBits % bits == 0) {
+            // No digit straddles two limbs: each limb is kLimbBits / bits digits.
+            for (std::size_t i = 0; i + 1 < n; ++i, p -= kLimbBits / bits)
+                putBinaryDigits<bits>(p, limbs[i], kLimbBits / bits);
+            putBinaryDigits<bits>(p, limbs[n - 1], static_cast<std::size_t>(p - out.data()));
+            return;
         }
-        for (Limb v = limbs[n - 1]; p != out.data(); v >>= 4) *--p = kDigitChars[v & 15];
-        return;
-    }
-    for (std::size_t digit = 0; digit < count; ++digit) {
-        const std::size_t bit = digit * bits;
-        const std::size_t index = bit / kLimbBits;
-        const unsigned offset = bit % kLimbBits;
-        Limb value = limbs[index] >> offset;
-        if (offset + bits > kLimbBits && index + 1 < n)
-            value |= limbs[index + 1] << (kLimbBits - offset);
-        last[-static_cast<std::ptrdiff_t>(digit)] = kDigitChars[value & mask];
-    }
+        for (std::size_t bit = 0; p != out.data(); bit += bits) {
+            const std::size_t index = bit / kLimbBits;
+            const unsigned offset = bit % kLimbBits;
+            Limb value = limbs[index] >> offset;
+            if (offset + bits > kLimbBits && index + 1 < n)
+                value |= limbs[index + 1] << (kLimbBits - offset);
+            *--p = kDigitChars[value & ((1u << bits) - 1)];
+        }
+    });
 }
 
 void writePowerLimbs(const Limb* limbs, std::size_t n, unsigned base, unsigned digitsPerLimb,
@@ -481,24 +395,15 @@ void writePowerLimbs(const Limb* limbs, std::size_t n, unsigned base, unsigned d
     const std::size_t headCount = static_cast<std::size_t>(headEnd - headFirst);
     out.assign(headCount + (n - 1) * digitsPerLimb, u'0');
     char16_t* p = std::copy(headFirst, static_cast<const char16_t*>(headEnd), out.data());
-    if (base == 10 && digitsPerLimb == 19) {
-        for (std::size_t i = n - 1; i-- > 0; p += 19) putNineteenDecimal(p, limbs[i]);
+    if (base == 10) {
+        constexpr unsigned kDecimals = kChunks<Limb>[10].digits;
+        ZIF_ASSERT(digitsPerLimb == kDecimals);
+        for (std::size_t i = n - 1; i-- > 0; p += kDecimals)
+            putDecimalField<kDecimals>(p, limbs[i]);
         return;
     }
-    if (base == 10 && digitsPerLimb == 9) {
-        for (std::size_t i = n - 1; i-- > 0; p += 9)
-            putNineDecimal(p, static_cast<std::uint32_t>(limbs[i]));
-        return;
-    }
-    const Divisor& divisor = baseDivisors(base).single;
-    for (std::size_t i = n - 1; i-- > 0; p += digitsPerLimb) {
-        Limb v = limbs[i];
-        for (unsigned d = digitsPerLimb; d-- > 0;) {
-            Limb digit;
-            v = divisor.divide(0, v, digit);
-            p[d] = kDigitChars[digit];
-        }
-    }
+    // Below the top limb every limb has digitsPerLimb digits; their leading zeros are there.
+    for (std::size_t i = n - 1; i-- > 0;) putDigitsBefore(p += digitsPerLimb, limbs[i], base);
 }
 
 }  // namespace zif::detail

@@ -25,10 +25,9 @@ static_assert(std::size(kDigitChars) == 36 + 1);
 inline constexpr std::array<std::uint8_t, 128> kDigitValues = [] {
     std::array<std::uint8_t, 128> values{};
     values.fill(kInvalidDigit);
-    for (unsigned v = 0; v < 36; ++v) {
-        values[kDigitChars[v]] = static_cast<std::uint8_t>(v);
-        if (v >= 10) values[kDigitChars[v] - u'A' + u'a'] = static_cast<std::uint8_t>(v);
-    }
+    // | 0x20 turns a letter into lower case and leaves a decimal digit as it is.
+    for (unsigned v = 0; v < 36; ++v)
+        values[kDigitChars[v]] = values[kDigitChars[v] | 0x20] = static_cast<std::uint8_t>(v);
     return values;
 }();
 
@@ -58,10 +57,8 @@ inline constexpr std::array<BasicChunk<Word>, 37> kChunks = [] {
     std::array<BasicChunk<Word>, 37> chunks{};
     for (unsigned base = 2; base <= 36; ++base) {
         BasicChunk<Word> chunk{0, 1};
-        while (chunk.power <= static_cast<Word>(~Word{0}) / base) {
+        for (; chunk.power <= static_cast<Word>(~Word{0}) / base; ++chunk.digits)
             chunk.power = static_cast<Word>(chunk.power * base);
-            ++chunk.digits;
-        }
         chunks[base] = chunk;
     }
     return chunks;
@@ -77,9 +74,6 @@ inline BasicChunk<Limb> limbChunk(unsigned base) {
 inline BasicChunk<std::uint64_t> valueChunk(unsigned base) {
     return kChunks<std::uint64_t>[base];
 }
-
-// Value of the digits (at most valueChunk(base).digits of them).
-std::uint64_t readValue(const char16_t* digits, std::size_t count, unsigned base);
 
 // A numeral short enough that its value may fit 64 bits: at most valueChunk(base).digits + 1
 // characters, leading zeros allowed, not yet checked.
