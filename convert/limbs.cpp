@@ -128,13 +128,11 @@ void sumAndDifference(const BinaryOps& ops, Limb* x, Limb* y, std::size_t n) {
     }
 }
 
-// r = x + y when add, else x - y, for x, y, r of n limbs (r may be x or y).
-void addOrSubtract(const BinaryOps& ops, bool add, Limb* r, const Limb* x, const Limb* y,
-                   std::size_t n) {
-    if (add)
-        addN(ops, r, x, y, n, 0);
-    else
-        subtractN(ops, r, x, y, n, 0);
+// r[0, xn) = x - y when subtract, else x + y, for y of yn <= xn limbs; returns the carry out.
+Limb addOrSubtract(const BinaryOps& ops, bool subtract, Limb* r, const Limb* x, std::size_t xn,
+                   const Limb* y, std::size_t yn) {
+    return subtract ? addOrSubtract<true>(ops, r, x, xn, y, yn)
+                    : addOrSubtract<false>(ops, r, x, xn, y, yn);
 }
 
 // The scratch that each method takes for itself, before the products it calls take theirs; each
@@ -201,10 +199,10 @@ void toom3(const BinaryOps& ops, Limb* r, const Limb* a, std::size_t na, const L
     multiply(ops, c4, a2, na2, b2, nb2, rest);
 
     // v2 = (v2 - v(-1)) / 3 = c1 + c2 + 3 c3 + 5 c4
-    addOrSubtract(ops, vm1Negative, v2, v2, vm1, m);
+    addOrSubtract(ops, !vm1Negative, v2, v2, m, vm1, m);
     ops.divideExact(v2, m, 3);
     // vm1 = (v1 - v(-1)) / 2 = c1 + c3
-    addOrSubtract(ops, vm1Negative, vm1, v1, vm1, m);
+    addOrSubtract(ops, !vm1Negative, vm1, v1, m, vm1, m);
     ops.divideExact(vm1, m, 2);
     // v1 = v1 - c0 = c1 + c2 + c3 + c4
     subtractFrom(ops, v1, m, c0, 2 * k);
@@ -270,17 +268,6 @@ void toom32(const BinaryOps& ops, Limb* r, const Limb* a, std::size_t na, const 
     addMiddleCoefficients(ops, r, na + nb, k, middle, 2, m);
 }
 
-// r[0, n + 1) = |x - y| for x, y of n + 1 limbs; returns whether x < y.
-bool absoluteDifference(const BinaryOps& ops, Limb* r, const Limb* x, const Limb* y,
-                        std::size_t n) {
-    std::size_t i = n + 1;
-    while (i > 0 && x[i - 1] == y[i - 1]) --i;
-    const bool negative = i > 0 && x[i - 1] < y[i - 1];
-    if (negative) std::swap(x, y);
-    subtractN(ops, r, x, y, n + 1, 0);
-    return negative;
-}
-
 // a(2) and |a(-2)| (returns whether a(-2) < 0), a(1) and |a(-1)|, and 8 a(1/2) of
 // a = a0 + a1 x + a2 x^2 + a3 x^3, each into k + 1 limbs (k + 2 of room) in `values`;
 // `even` and `odd` are k + 2 limbs of scratch each.
@@ -293,12 +280,12 @@ Toom4Signs toom4Evaluate(const BinaryOps& ops, Limb* const values[5], const Limb
     Toom4Signs signs{};
     combine(ops, even, k, a0, k, 1, a2, k, 0, a2, 0);
     combine(ops, odd, k, a1, k, 1, a3, n3, 0, a3, 0);
-    addN(ops, values[0], even, odd, k + 1, 0);
-    signs.minus1 = absoluteDifference(ops, values[1], even, odd, k);
+    addOrSubtractN<false>(ops, values[0], even, odd, k + 1, 0);
+    signs.minus1 = differenceOf(ops, values[1], even, k + 1, odd, k + 1);
     combine(ops, even, k, a0, k, 4, a2, k, 0, a2, 0);
     combine(ops, odd, k, a0, 0, 2, a1, k, 8, a3, n3);
-    addN(ops, values[2], even, odd, k + 1, 0);
-    signs.minus2 = absoluteDifference(ops, values[3], even, odd, k);
+    addOrSubtractN<false>(ops, values[2], even, odd, k + 1, 0);
+    signs.minus2 = differenceOf(ops, values[3], even, k + 1, odd, k + 1);
     combine(ops, even, k, a2, k, 2, a1, k, 4, a0, k);
     combine(ops, values[4], k + 1, a3, n3, 2, even, k + 1, 0, even, 0);
     return signs;
@@ -341,15 +328,15 @@ void toom4(const BinaryOps& ops, Limb* r, const Limb* a, std::size_t na, const L
     multiply(ops, c6, a + 3 * k, na3, b + 3 * k, nb3, rest);
 
     // Even and odd parts at 1: e1 = c0 + c2 + c4 + c6, o1 = c1 + c3 + c5.
-    addN(ops, tmp, v[0], v[1], m, 0);
-    subtractN(ops, v[0], v[0], v[1], m, 0);
+    addOrSubtractN<false>(ops, tmp, v[0], v[1], m, 0);
+    addOrSubtractN<true>(ops, v[0], v[0], v[1], m, 0);
     Limb* e1 = minus1 ? v[0] : tmp;
     Limb* o1 = minus1 ? tmp : v[0];
     ops.divideExact(e1, m, 2);
     ops.divideExact(o1, m, 2);
     // At 2: e2 = c0 + 4 c2 + 16 c4 + 64 c6, o2 = c1 + 4 c3 + 16 c5.
-    addN(ops, v[1], v[2], v[3], m, 0);
-    subtractN(ops, v[2], v[2], v[3], m, 0);
+    addOrSubtractN<false>(ops, v[1], v[2], v[3], m, 0);
+    addOrSubtractN<true>(ops, v[2], v[2], v[3], m, 0);
     Limb* e2 = minus2 ? v[2] : v[1];
     Limb* o2 = minus2 ? v[1] : v[2];
     ops.divideExact(e2, m, 2);
@@ -442,10 +429,7 @@ void multiplyBinary(const BinaryOps& ops, Limb* r, const Limb* a, std::size_t na
     Limb* outer = differenceA;
     sum(ops, outer, r, 2 * h, r + 2 * h, na + nb - 2 * h);
     // (a0 - a1)(b1 - b0) is negative (or zero) when a0 < a1 and b0 < b1, or neither.
-    if (a0BelowA1 == b0BelowB1)
-        outer[2 * h] -= subtractN(ops, outer, outer, middle, 2 * h, 0);
-    else
-        outer[2 * h] += addN(ops, outer, outer, middle, 2 * h, 0);
+    addOrSubtract(ops, a0BelowA1 == b0BelowB1, outer, outer, 2 * h + 1, middle, 2 * h);
     // a0 b1 + a1 b0 ends below r's top; its higher limbs are zero.
     [[maybe_unused]] const Limb carry =
         addInto(ops, r + h, na + nb - h, outer, std::min(2 * h + 1, na + nb - h));
