@@ -78,43 +78,6 @@ struct BinaryOps {
         carry = highHalf(p);
         return lowHalf(p);
     }
-    // v[0, n) /= d for d = 2, 3 or 5, where d divides v: a shift, or from the bottom by the
-    // inverse of d modulo the radix (a multiply per limb instead of a reciprocal division from
-    // the top).
-    void divideExact(Limb* v, std::size_t n, Limb d) const {
-        if (d == 2) {
-            for (std::size_t i = 0; i + 1 < n; ++i)
-                v[i] = (v[i] >> 1) | (v[i + 1] << (kLimbBits - 1));
-            v[n - 1] >>= 1;
-            return;
-        }
-        ZIF_ASSERT(d == 3 || d == 5);
-        Limb borrow = 0;
-        if (d == 3) {
-            // floor(3 q / B) by two comparisons: the borrow is each limb's wait, and a compare
-            // is quicker than the high half of a product.
-            constexpr Limb kThird = ~Limb{0} / 3 + 1, kTwoThirds = ~Limb{0} / 3 * 2 + 1;
-            for (std::size_t i = 0; i < n; ++i) {
-                const Limb under = v[i] < borrow ? 1 : 0;
-                const Limb q = (v[i] - borrow) * kInverse3;
-                v[i] = q;
-                borrow = (q >= kThird ? 1 : 0) + (q >= kTwoThirds ? 1 : 0) + under;
-            }
-        } else {
-            for (std::size_t i = 0; i < n; ++i) {
-                const Limb under = v[i] < borrow ? 1 : 0;
-                const Limb q = (v[i] - borrow) * kInverse5;
-                v[i] = q;
-                borrow = highHalf(productOf(q, d)) + under;
-            }
-        }
-        ZIF_ASSERT(borrow == 0);
-    }
-
-    // Inverses modulo the radix: 3 * kInverse3 = 5 * kInverse5 = 1.
-    static constexpr Limb kInverse3 = ~Limb{0} / 3 * 2 + 1;
-    static constexpr Limb kInverse5 = ~Limb{0} / 5 * 4 + 1;
-    static_assert(static_cast<Limb>(3 * kInverse3) == 1 && static_cast<Limb>(5 * kInverse5) == 1);
 };
 
 // Limbs of a power of a base that fits a limb (10^19 exceeds 2^63, so a + b can wrap: compare
@@ -220,8 +183,9 @@ template <bool kSubtract, class Ops>
 Limb addOrSubtract(const Ops& ops, Limb* r, const Limb* x, std::size_t xn, const Limb* y,
                    std::size_t yn) {
     Limb carry = addOrSubtractN<kSubtract>(ops, r, x, y, yn, 0);
-    for (std::size_t i = yn; i < xn && (carry != 0 || r != x); ++i)
-        r[i] = carryStep<kSubtract>(ops, x[i], 0, carry);
+    std::size_t i = yn;
+    for (; carry != 0 && i < xn; ++i) r[i] = carryStep<kSubtract>(ops, x[i], 0, carry);
+    if (r != x) std::copy(x + i, x + xn, r + i);
     return carry;
 }
 
