@@ -43,17 +43,12 @@ void schoolbook(const Ops& ops, Limb* r, const Limb* a, std::size_t na, const Li
         return;
     }
 #endif
-    if constexpr (std::is_same_v<Ops, BinaryOps>) {
-        scanProduct<true>(ops, r, a, na, b, nb,
-                          [&](Column& column, const Limb* x, const Limb* y, std::size_t n) {
-                              addProducts<-1, false>(ops, column, x, y, n);
-                          });
-    } else {
-        scanProduct<false>(ops, r, a, na, b, nb,
-                           [&](Column& column, const Limb* x, const Limb* y, std::size_t n) {
-                               addProducts<-1, true>(ops, column, x, y, n);
-                           });
-    }
+    // Binary limbs: a column starts from the last one's carry, and has no reduction to overlap.
+    constexpr bool kBinary = std::is_same_v<Ops, BinaryOps>;
+    scanProduct<kBinary>(ops, r, a, na, b, nb,
+                         [&](Column& column, const Limb* x, const Limb* y, std::size_t n) {
+                             addProducts<-1, !kBinary>(ops, column, x, y, n);
+                         });
 }
 
 template <class Ops>
@@ -387,21 +382,9 @@ void toom4(const BinaryOps& ops, Limb* r, const Limb* a, std::size_t na, const L
     addMiddleCoefficients(ops, r, na + nb, k, {h, c2, c3, c4, o2}, m);
 }
 
-// multiply() for binary limbs from the Karatsuba threshold on, na >= nb.
-void multiplyBinary(const BinaryOps& ops, Limb* r, const Limb* a, std::size_t na, const Limb* b,
-                    std::size_t nb, Limb* scratch) {
-    if (nb >= kToom4ThresholdBinary && nb > 3 * ((na + 3) / 4)) {
-        toom4(ops, r, a, na, b, nb, scratch);
-        return;
-    }
-    if (nb >= kToom3ThresholdBinary && nb > 2 * ((na + 2) / 3)) {
-        toom3(ops, r, a, na, b, nb, scratch);
-        return;
-    }
-    if (nb >= kToom32ThresholdBinary && 4 * na >= 5 * nb && 2 * nb > na + 1) {
-        toom32(ops, r, a, na, b, nb, scratch);
-        return;
-    }
+// Karatsuba for binary limbs, na >= nb, or slices of a as long as b where b is too short for it.
+void karatsuba(const BinaryOps& ops, Limb* r, const Limb* a, std::size_t na, const Limb* b,
+               std::size_t nb, Limb* scratch) {
     const std::size_t h = (na + 1) / 2;
     if (nb <= h) {
         // Too unbalanced to split both: multiply b by slices of a as long as b.
@@ -446,14 +429,18 @@ void multiply(const Ops& ops, Limb* r, const Limb* a, std::size_t na, const Limb
     }
     if (nb < Ops::kSchoolbookThreshold) {
         schoolbook(ops, r, a, na, b, nb);
-        return;
-    }
-    if constexpr (std::is_same_v<Ops, PowerOps>) {
+    } else if constexpr (std::is_same_v<Ops, PowerOps>) {
         Limb* c = scratch;
         columns::multiply(ops, c, a, na, b, nb, c + columns::kWidth * (na + nb - 1));
         columns::normalize(ops, r, na + nb, c, na + nb - 1);
+    } else if (nb >= kToom4ThresholdBinary && nb > 3 * ((na + 3) / 4)) {
+        toom4(ops, r, a, na, b, nb, scratch);
+    } else if (nb >= kToom3ThresholdBinary && nb > 2 * ((na + 2) / 3)) {
+        toom3(ops, r, a, na, b, nb, scratch);
+    } else if (nb >= kToom32ThresholdBinary && 4 * na >= 5 * nb && 2 * nb > na + 1) {
+        toom32(ops, r, a, na, b, nb, scratch);
     } else {
-        multiplyBinary(ops, r, a, na, b, nb, scratch);
+        karatsuba(ops, r, a, na, b, nb, scratch);
     }
 }
 
@@ -463,9 +450,9 @@ decltype(auto) withOps(const Radix& radix, F&& f) {
     return f(PowerOps{radix.base(), &radix.divisor()});
 }
 
-// Every product below multiplyBinary() has at most as many limbs as the parts it is called
-// with, plus one, and a part's scratch grows with its length: the largest method that n reaches
-// sets the size.
+// Every product below multiply() for binary limbs has at most as many limbs as the parts it is
+// called with, plus one, and a part's scratch grows with its length: the largest method that n
+// reaches sets the size.
 std::size_t binaryScratch(std::size_t n) {
     if (n < kKaratsubaThresholdBinary) return 0;
     const std::size_t h = (n + 1) / 2;
