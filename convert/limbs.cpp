@@ -126,16 +126,6 @@ void divideExact(Limb* v, std::size_t n) {
     }
 }
 
-// x, y = x + y, x - y, in one pass, for x >= y of n limbs.
-void sumAndDifference(const BinaryOps& ops, Limb* x, Limb* y, std::size_t n) {
-    Limb carry = 0, borrow = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-        const Limb xi = x[i], yi = y[i];
-        x[i] = ops.add(xi, yi, carry);
-        y[i] = ops.subtract(xi, yi, borrow);
-    }
-}
-
 // a(t) and |a(-t)| into plus and minus, k + 1 limbs each, for t = 1 or 2 and a = a0 + a1 x +
 // a2 x^2 + a3 x^3 (x = B^k) of `parts` parts (2 to 4; missing ones are zero), each of k limbs
 // but the top one of `top`: with the even parts' sum E = a0 + t^2 a2 and the odd ones' O =
@@ -171,11 +161,18 @@ bool evaluateAtPlusMinus(const BinaryOps& ops, Limb* plus, Limb* minus, const Li
 
 // From a product's values v(t) and |v(-t)| (negative: v(-t) < 0), m limbs each, in place: the
 // sum of its even terms, (v(t) + v(-t)) / 2 = c0 + c2 t^2 + ..., and of its odd ones over t,
-// (v(t) - v(-t)) / 2t = c1 + c3 t^2 + ...
+// (v(t) - v(-t)) / 2t = c1 + c3 t^2 + ... Kept out of line, where its callers' own passes
+// compile better.
 template <Limb kT>
-std::pair<Limb*, Limb*> evenAndOddTerms(const BinaryOps& ops, Limb* plus, Limb* minus,
-                                        bool negative, std::size_t m) {
-    sumAndDifference(ops, plus, minus, m);  // v(t) >= |v(-t)|
+[[gnu::noinline]] std::pair<Limb*, Limb*> evenAndOddTerms(const BinaryOps& ops, Limb* plus,
+                                                          Limb* minus, bool negative,
+                                                          std::size_t m) {
+    Limb carry = 0, borrow = 0;
+    for (std::size_t i = 0; i < m; ++i) {
+        const Limb p = plus[i], q = minus[i];  // v(t) >= |v(-t)|
+        plus[i] = ops.add(p, q, carry);
+        minus[i] = ops.subtract(p, q, borrow);
+    }
     if (negative) std::swap(plus, minus);
     divideExact<2>(plus, m);
     divideExact<2 * kT>(minus, m);
@@ -194,12 +191,10 @@ Limb addOrSubtract(const BinaryOps& ops, bool subtract, Limb* r, const Limb* x, 
 // then the differences, the second with room for the outer products' carry (a slice of an
 // unbalanced product, b of nb <= h limbs, takes less). The Toom methods, for parts of k limbs:
 // their evaluations (k + 1 limbs), then their products of two evaluations (2 k + 2 limbs),
-// Toom-4's with one more of that length for the interpolation.
+// Toom-4's with one more of that length for the interpolation; Toom-32 leaves Toom-3's third
+// product unused.
 constexpr std::size_t karatsubaScratch(std::size_t h) {
     return 2 * h + h + (h + 1);
-}
-constexpr std::size_t toom32Scratch(std::size_t k) {
-    return 4 * (k + 1) + 2 * (2 * k + 2);
 }
 constexpr std::size_t toom3Scratch(std::size_t k) {
     return 4 * (k + 1) + 3 * (2 * k + 2);
@@ -215,10 +210,17 @@ constexpr std::size_t toom4Scratch(std::size_t k) {
 // Done over unreduced columns instead (six times each coefficient, one division by 6 of the
 // reduced product), the interpolation over three-limb columns and the longer reduction take what
 // the products save, even at a thousand limbs. a2 and b2 must be non-empty (nb > 2k).
+//
+// With kPartsB = 2, Toom-32 for operands of about 3:2, as the powers of ten in binary limbs make
+// them (their low zero limbs left out): b = b0 + b1 x, and the product c0 + c1 x + c2 x^2 + c3 x^3
+// from its values at 0, 1, -1 and infinity. That is four products of k limbs, where Karatsuba,
+// halving a, leaves two of its three products longer than b's halves. a2 and b1 must be
+// non-empty.
+template <std::size_t kPartsB>
 void toom3(const BinaryOps& ops, Limb* r, const Limb* a, std::size_t na, const Limb* b,
            std::size_t nb, Limb* scratch) {
-    const std::size_t k = (na + 2) / 3;
-    const std::size_t na2 = na - 2 * k, nb2 = nb - 2 * k, n4 = na2 + nb2;
+    const std::size_t k = kPartsB == 3 ? (na + 2) / 3 : std::max((na + 2) / 3, (nb + 1) / 2);
+    const std::size_t na2 = na - 2 * k, nbTop = nb - (kPartsB - 1) * k, nTop = na2 + nbTop;
     const std::size_t m = 2 * k + 2;  // limbs of a product of two evaluations
     Limb* plusA = scratch;            // a(1), then a1 + 2 a2
     Limb* plusB = plusA + (k + 1);
@@ -230,20 +232,29 @@ void toom3(const BinaryOps& ops, Limb* r, const Limb* a, std::size_t na, const L
     Limb* rest = v2 + m;
     ZIF_ASSERT(rest == scratch + toom3Scratch(k));
 
-    const bool vm1Negative = evaluateAtPlusMinus<1>(ops, plusA, minusA, a, k, 3, na2, nullptr) !=
-                             evaluateAtPlusMinus<1>(ops, plusB, minusB, b, k, 3, nb2, nullptr);
+    const bool vm1Negative =
+        evaluateAtPlusMinus<1>(ops, plusA, minusA, a, k, 3, na2, nullptr) !=
+        evaluateAtPlusMinus<1>(ops, plusB, minusB, b, k, kPartsB, nbTop, nullptr);
     multiply(ops, vm1, minusA, k + 1, minusB, k + 1, rest);
     multiply(ops, v1, plusA, k + 1, plusB, k + 1, rest);
+    Limb* c0 = r;
+    Limb* top = r + (kPartsB + 1) * k;
+    multiply(ops, c0, a, k, b, k, rest);
+    multiply(ops, top, a + 2 * k, na2, b + (kPartsB - 1) * k, nbTop, rest);
+    if constexpr (kPartsB == 2) {
+        // even = c0 + c2, odd = c1 + c3
+        const auto [even, odd] = evenAndOddTerms<1>(ops, v1, vm1, vm1Negative, m);
+        subtractFrom(ops, even, m, c0, 2 * k);
+        subtractFrom(ops, odd, m, top, nTop);
+        addMiddleCoefficients(ops, r, na + nb, k, {odd, even}, m);
+        return;
+    }
     // a(2) = a0 + 2 (a1 + 2 a2), below 7 x.
     plusA[k] = addMultiple<false, 2>(ops, plusA, k, a + k, k, a + 2 * k, na2);
     addMultiple<false, 2>(ops, minusA, k + 1, a, k, plusA, k + 1);
-    plusB[k] = addMultiple<false, 2>(ops, plusB, k, b + k, k, b + 2 * k, nb2);
+    plusB[k] = addMultiple<false, 2>(ops, plusB, k, b + k, k, b + 2 * k, nbTop);
     addMultiple<false, 2>(ops, minusB, k + 1, b, k, plusB, k + 1);
     multiply(ops, v2, minusA, k + 1, minusB, k + 1, rest);
-    Limb* c0 = r;
-    Limb* c4 = r + 4 * k;
-    multiply(ops, c0, a, k, b, k, rest);
-    multiply(ops, c4, a + 2 * k, na2, b + 2 * k, nb2, rest);
 
     // v2 = (v2 - v(-1)) / 3 = c1 + c2 + 3 c3 + 5 c4
     addOrSubtract(ops, !vm1Negative, v2, v2, m, vm1, m);
@@ -256,47 +267,12 @@ void toom3(const BinaryOps& ops, Limb* r, const Limb* a, std::size_t na, const L
     // v2 = (v2 - v1) / 2 - 2 c4 = c3
     subtractFrom(ops, v2, m, v1, m);
     divideExact<2>(v2, m);
-    addMultiple<true, 2>(ops, v2, m, v2, m, c4, n4);
+    addMultiple<true, 2>(ops, v2, m, v2, m, top, nTop);
     // v1 = v1 - vm1 - c4 = c2, vm1 = vm1 - c3 = c1
     subtractFrom(ops, v1, m, vm1, m);
-    subtractFrom(ops, v1, m, c4, n4);
+    subtractFrom(ops, v1, m, top, nTop);
     subtractFrom(ops, vm1, m, v2, m);
     addMiddleCoefficients(ops, r, na + nb, k, {vm1, v1, v2}, m);
-}
-
-// Toom-32 for operands of about 3:2, as the powers of ten in binary limbs make them (their low
-// zero limbs left out): a = a0 + a1 x + a2 x^2, b = b0 + b1 x (x = B^k), and the product
-// c0 + c1 x + c2 x^2 + c3 x^3 from its values at 0, 1, -1 (a magnitude and a sign) and infinity.
-// That is four products of k limbs, where Karatsuba, halving a, leaves two of its three products
-// longer than b's halves. Binary limbs; a2 and b1 must be non-empty.
-void toom32(const BinaryOps& ops, Limb* r, const Limb* a, std::size_t na, const Limb* b,
-            std::size_t nb, Limb* scratch) {
-    const std::size_t k = std::max((na + 2) / 3, (nb + 1) / 2);
-    const std::size_t na2 = na - 2 * k, nb1 = nb - k, n3 = na2 + nb1;
-    const std::size_t m = 2 * k + 2;  // limbs of a product of two evaluations
-    Limb* plusA = scratch;            // a(1)
-    Limb* plusB = plusA + (k + 1);
-    Limb* minusA = plusB + (k + 1);  // |a(-1)|
-    Limb* minusB = minusA + (k + 1);
-    Limb* v1 = minusB + (k + 1);
-    Limb* vm1 = v1 + m;
-    Limb* rest = vm1 + m;
-    ZIF_ASSERT(rest == scratch + toom32Scratch(k));
-
-    const bool vm1Negative = evaluateAtPlusMinus<1>(ops, plusA, minusA, a, k, 3, na2, nullptr) !=
-                             evaluateAtPlusMinus<1>(ops, plusB, minusB, b, k, 2, nb1, nullptr);
-    multiply(ops, vm1, minusA, k + 1, minusB, k + 1, rest);
-    multiply(ops, v1, plusA, k + 1, plusB, k + 1, rest);
-    Limb* c0 = r;
-    Limb* c3 = r + 3 * k;
-    multiply(ops, c0, a, k, b, k, rest);
-    multiply(ops, c3, a + 2 * k, na2, b + k, nb1, rest);
-
-    // even = c0 + c2, odd = c1 + c3
-    const auto [even, odd] = evenAndOddTerms<1>(ops, v1, vm1, vm1Negative, m);
-    subtractFrom(ops, even, m, c0, 2 * k);
-    subtractFrom(ops, odd, m, c3, n3);
-    addMiddleCoefficients(ops, r, na + nb, k, {odd, even}, m);
 }
 
 // a(1), |a(-1)|, a(2), |a(-2)| and 8 a(1/2) into values[0, 5), k + 1 limbs each, for
@@ -436,9 +412,9 @@ void multiply(const Ops& ops, Limb* r, const Limb* a, std::size_t na, const Limb
     } else if (nb >= kToom4ThresholdBinary && nb > 3 * ((na + 3) / 4)) {
         toom4(ops, r, a, na, b, nb, scratch);
     } else if (nb >= kToom3ThresholdBinary && nb > 2 * ((na + 2) / 3)) {
-        toom3(ops, r, a, na, b, nb, scratch);
+        toom3<3>(ops, r, a, na, b, nb, scratch);
     } else if (nb >= kToom32ThresholdBinary && 4 * na >= 5 * nb && 2 * nb > na + 1) {
-        toom32(ops, r, a, na, b, nb, scratch);
+        toom3<2>(ops, r, a, na, b, nb, scratch);
     } else {
         karatsuba(ops, r, a, na, b, nb, scratch);
     }
@@ -457,8 +433,8 @@ std::size_t binaryScratch(std::size_t n) {
     if (n < kKaratsubaThresholdBinary) return 0;
     const std::size_t h = (n + 1) / 2;
     std::size_t size = karatsubaScratch(h) + binaryScratch(h);
-    // Toom-32's parts are at most h limbs.
-    if (n >= kToom32ThresholdBinary) size = std::max(size, toom32Scratch(h) + binaryScratch(h + 1));
+    // Toom-32 (toom3() with b in two parts) has parts of at most h limbs.
+    if (n >= kToom32ThresholdBinary) size = std::max(size, toom3Scratch(h) + binaryScratch(h + 1));
     const std::size_t third = (n + 2) / 3;
     if (n >= kToom3ThresholdBinary)
         size = std::max(size, toom3Scratch(third) + binaryScratch(third + 1));
