@@ -126,6 +126,13 @@ void divideExact(Limb* v, std::size_t n) {
     }
 }
 
+// x[0, m) = (x - y[0, yn)) / kDivisor, which must divide the difference.
+template <Limb kDivisor>
+void subtractDivided(const BinaryOps& ops, Limb* x, std::size_t m, const Limb* y, std::size_t yn) {
+    subtractFrom(ops, x, m, y, yn);
+    divideExact<kDivisor>(x, m);
+}
+
 // a(t) and |a(-t)| into plus and minus, k + 1 limbs each, for t = 1 or 2 and a = a0 + a1 x +
 // a2 x^2 + a3 x^3 (x = B^k) of `parts` parts (2 to 4; missing ones are zero), each of k limbs
 // but the top one of `top`: with the even parts' sum E = a0 + t^2 a2 and the odd ones' O =
@@ -265,8 +272,7 @@ void toom3(const BinaryOps& ops, Limb* r, const Limb* a, std::size_t na, const L
     // v1 = v1 - c0 = c1 + c2 + c3 + c4
     subtractFrom(ops, v1, m, c0, 2 * k);
     // v2 = (v2 - v1) / 2 - 2 c4 = c3
-    subtractFrom(ops, v2, m, v1, m);
-    divideExact<2>(v2, m);
+    subtractDivided<2>(ops, v2, m, v1, m);
     addMultiple<true, 2>(ops, v2, m, v2, m, top, nTop);
     // v1 = v1 - vm1 - c4 = c2, vm1 = vm1 - c3 = c1
     subtractFrom(ops, v1, m, vm1, m);
@@ -329,8 +335,7 @@ void toom4(const BinaryOps& ops, Limb* r, const Limb* a, std::size_t na, const L
     subtractFrom(ops, e2, m, c0, 2 * k);
     addMultiple<true, 64>(ops, e2, m, e2, m, c6, n6);
     divideExact<4>(e2, m);
-    subtractFrom(ops, e2, m, e1, m);
-    divideExact<3>(e2, m);
+    subtractDivided<3>(ops, e2, m, e1, m);
     subtractFrom(ops, e1, m, e2, m);
     Limb* c2 = e1;
     Limb* c4 = e2;
@@ -339,22 +344,16 @@ void toom4(const BinaryOps& ops, Limb* r, const Limb* a, std::size_t na, const L
     addMultiple<true, 64>(ops, h, m, h, m, c0, 2 * k);
     addMultiple<true, 16>(ops, h, m, h, m, c2, m);
     addMultiple<true, 4>(ops, h, m, h, m, c4, m);
-    subtractFrom(ops, h, m, c6, n6);
-    divideExact<2>(h, m);
+    subtractDivided<2>(ops, h, m, c6, n6);
     // p = (h - o1) / 3 = 5 c1 + c3, q = (o2 - o1) / 3 = c3 + 5 c5, c3 = (5 o1 - p - q) / 3.
-    subtractFrom(ops, h, m, o1, m);
-    divideExact<3>(h, m);
-    subtractFrom(ops, o2, m, o1, m);
-    divideExact<3>(o2, m);
+    subtractDivided<3>(ops, h, m, o1, m);
+    subtractDivided<3>(ops, o2, m, o1, m);
     addMultiple<false, 5>(ops, c3, m, nullptr, 0, o1, m);
     subtractFrom(ops, c3, m, h, m);
-    subtractFrom(ops, c3, m, o2, m);
-    divideExact<3>(c3, m);
+    subtractDivided<3>(ops, c3, m, o2, m);
     // c1 = (p - c3) / 5, c5 = (q - c3) / 5.
-    subtractFrom(ops, h, m, c3, m);
-    divideExact<5>(h, m);
-    subtractFrom(ops, o2, m, c3, m);
-    divideExact<5>(o2, m);
+    subtractDivided<5>(ops, h, m, c3, m);
+    subtractDivided<5>(ops, o2, m, c3, m);
     addMiddleCoefficients(ops, r, na + nb, k, {h, c2, c3, c4, o2}, m);
 }
 
