@@ -432,11 +432,10 @@ std::size_t binaryScratch(std::size_t n) {
     if (n < kKaratsubaThresholdBinary) return 0;
     const std::size_t h = (n + 1) / 2;
     std::size_t size = karatsubaScratch(h) + binaryScratch(h);
-    // Toom-32 (toom3() with b in two parts) has parts of at most h limbs.
+    // Toom-32 (toom3() with b in two parts) has parts of at most h limbs, Toom-3 of a third: from
+    // its threshold on, Toom-32's layout covers Toom-3's.
+    static_assert(kToom3ThresholdBinary >= kToom32ThresholdBinary);
     if (n >= kToom32ThresholdBinary) size = std::max(size, toom3Scratch(h) + binaryScratch(h + 1));
-    const std::size_t third = (n + 2) / 3;
-    if (n >= kToom3ThresholdBinary)
-        size = std::max(size, toom3Scratch(third) + binaryScratch(third + 1));
     const std::size_t quarter = (n + 3) / 4;
     if (n >= kToom4ThresholdBinary)
         size = std::max(size, toom4Scratch(quarter) + binaryScratch(quarter + 1));
