@@ -199,12 +199,6 @@ Limb subtractFrom(const Ops& ops, Limb* r, std::size_t rn, const Limb* x, std::s
     return addOrSubtract<true>(ops, r, r, rn, x, xn);
 }
 
-// r[0, xn] = x + y with xn >= yn.
-template <class Ops>
-void sum(const Ops& ops, Limb* r, const Limb* x, std::size_t xn, const Limb* y, std::size_t yn) {
-    r[xn] = addOrSubtract<false>(ops, r, x, xn, y, yn);
-}
-
 #ifdef ZIF_HAVE_SSE2_PATHS
 // The product-scanning loops of a power radix by SSE2, for limbs below 2^30: r[0, na + nb) =
 // a * b reduced; r[0, n) = the rows joined as combineRows() joins them; c[3 k, 3 k + 3) =

@@ -146,11 +146,11 @@ bool evaluateAtPlusMinus(const BinaryOps& ops, Limb* plus, Limb* minus, const Li
     };
     // r[0, k] = a_i + t^2 a_(i + 2), a_i of k limbs
     const auto partsSum = [&](Limb* r, std::size_t i) {
+        const Limb* x = a + i * k;
         if constexpr (kT == 1)
-            sum(ops, r, a + i * k, k, a + (i + 2) * k, length(i + 2));
+            r[k] = addOrSubtract<false>(ops, r, x, k, x + 2 * k, length(i + 2));
         else
-            r[k] = addMultiple<false, kT * kT>(ops, r, k, a + i * k, k, a + (i + 2) * k,
-                                               length(i + 2));
+            r[k] = addMultiple<false, kT * kT>(ops, r, k, x, k, x + 2 * k, length(i + 2));
     };
     partsSum(plus, 0);
     const Limb* o = a + k;
@@ -386,7 +386,7 @@ void karatsuba(const BinaryOps& ops, Limb* r, const Limb* a, std::size_t na, con
     multiply(ops, r + 2 * h, a + h, na - h, b + h, nb - h, rest);
     // The sum of the outer products takes the differences' place.
     Limb* outer = differenceA;
-    sum(ops, outer, r, 2 * h, r + 2 * h, na + nb - 2 * h);
+    outer[2 * h] = addOrSubtract<false>(ops, outer, r, 2 * h, r + 2 * h, na + nb - 2 * h);
     // (a0 - a1)(b1 - b0) is negative (or zero) when a0 < a1 and b0 < b1, or neither.
     addOrSubtract(ops, a0BelowA1 == b0BelowB1, outer, outer, 2 * h + 1, middle, 2 * h);
     // a0 b1 + a1 b0 ends below r's top; its higher limbs are zero.
