@@ -154,36 +154,28 @@ template <bool kSubtract>
 }
 #endif
 
-// r[0, n) = x + y + carry, or x - y - carry when kSubtract; returns the carry out.
-template <bool kSubtract, class Ops>
-Limb addOrSubtractN(const Ops& ops, Limb* r, const Limb* x, const Limb* y, std::size_t n,
-                    Limb carry) {
-#ifdef ZIF_HAVE_ADDCARRY
-    if constexpr (std::is_same_v<Ops, BinaryOps>) {
-        auto c = static_cast<unsigned char>(carry);
-        auto* out = reinterpret_cast<CarryWord*>(r);
-        std::size_t i = 0;
-        for (; i + 4 <= n; i += 4) {
-            c = carryFlagStep<kSubtract>(c, x[i], y[i], out + i);
-            c = carryFlagStep<kSubtract>(c, x[i + 1], y[i + 1], out + i + 1);
-            c = carryFlagStep<kSubtract>(c, x[i + 2], y[i + 2], out + i + 2);
-            c = carryFlagStep<kSubtract>(c, x[i + 3], y[i + 3], out + i + 3);
-        }
-        for (; i < n; ++i) c = carryFlagStep<kSubtract>(c, x[i], y[i], out + i);
-        return c;
-    }
-#endif
-    for (std::size_t i = 0; i < n; ++i) r[i] = carryStep<kSubtract>(ops, x[i], y[i], carry);
-    return carry;
-}
-
 // r[0, xn) = x + y, or x - y when kSubtract, for y of yn <= xn limbs; returns the carry out of
 // r's top limb. In place (r == x), the pass ends where the carry does.
 template <bool kSubtract, class Ops>
 Limb addOrSubtract(const Ops& ops, Limb* r, const Limb* x, std::size_t xn, const Limb* y,
                    std::size_t yn) {
-    Limb carry = addOrSubtractN<kSubtract>(ops, r, x, y, yn, 0);
-    std::size_t i = yn;
+    Limb carry = 0;
+    std::size_t i = 0;
+#ifdef ZIF_HAVE_ADDCARRY
+    if constexpr (std::is_same_v<Ops, BinaryOps>) {
+        unsigned char c = 0;
+        auto* out = reinterpret_cast<CarryWord*>(r);
+        for (; i + 4 <= yn; i += 4) {
+            c = carryFlagStep<kSubtract>(c, x[i], y[i], out + i);
+            c = carryFlagStep<kSubtract>(c, x[i + 1], y[i + 1], out + i + 1);
+            c = carryFlagStep<kSubtract>(c, x[i + 2], y[i + 2], out + i + 2);
+            c = carryFlagStep<kSubtract>(c, x[i + 3], y[i + 3], out + i + 3);
+        }
+        for (; i < yn; ++i) c = carryFlagStep<kSubtract>(c, x[i], y[i], out + i);
+        carry = c;
+    }
+#endif
+    for (; i < yn; ++i) r[i] = carryStep<kSubtract>(ops, x[i], y[i], carry);
     for (; carry != 0 && i < xn; ++i) r[i] = carryStep<kSubtract>(ops, x[i], 0, carry);
     if (r != x) std::copy(x + i, x + xn, r + i);
     return carry;
@@ -359,7 +351,7 @@ bool differenceOf(const Ops& ops, Limb* r, const Limb* x, std::size_t xn, const 
     while (top > 0 && x[top - 1] == (top > yn ? 0 : y[top - 1])) r[--top] = 0;
     const bool negative = top > 0 && top <= yn && x[top - 1] < y[top - 1];
     if (negative)
-        addOrSubtractN<true>(ops, r, y, x, top, 0);
+        addOrSubtract<true>(ops, r, y, top, x, top);
     else
         addOrSubtract<true>(ops, r, x, top, y, std::min(top, yn));
     return negative;
