@@ -136,18 +136,13 @@ template <bool kSubtract, class Ops>
 #ifdef ZIF_HAVE_ADDCARRY
 // For binary limbs the carry intrinsics keep the carry in the flags: one adc per limb, where
 // the double-limb sums of BinaryOps round-trip it through a register.
-#if defined(__x86_64__) && !defined(ZIF_PORTABLE_ARITHMETIC)
-using CarryWord = unsigned long long;
-#else
-using CarryWord = unsigned int;
-#endif
-static_assert(sizeof(CarryWord) == sizeof(Limb));
-
 template <bool kSubtract>
 [[gnu::always_inline]] inline unsigned char carryFlagStep(unsigned char c, Limb a, Limb b,
-                                                          CarryWord* out) {
+                                                          Limb* out) {
 #if defined(__x86_64__) && !defined(ZIF_PORTABLE_ARITHMETIC)
-    return kSubtract ? _subborrow_u64(c, a, b, out) : _addcarry_u64(c, a, b, out);
+    static_assert(sizeof(unsigned long long) == sizeof(Limb));
+    auto* word = reinterpret_cast<unsigned long long*>(out);
+    return kSubtract ? _subborrow_u64(c, a, b, word) : _addcarry_u64(c, a, b, word);
 #else
     return kSubtract ? _subborrow_u32(c, a, b, out) : _addcarry_u32(c, a, b, out);
 #endif
@@ -164,14 +159,13 @@ Limb addOrSubtract(const Ops& ops, Limb* r, const Limb* x, std::size_t xn, const
 #ifdef ZIF_HAVE_ADDCARRY
     if constexpr (std::is_same_v<Ops, BinaryOps>) {
         unsigned char c = 0;
-        auto* out = reinterpret_cast<CarryWord*>(r);
         for (; i + 4 <= yn; i += 4) {
-            c = carryFlagStep<kSubtract>(c, x[i], y[i], out + i);
-            c = carryFlagStep<kSubtract>(c, x[i + 1], y[i + 1], out + i + 1);
-            c = carryFlagStep<kSubtract>(c, x[i + 2], y[i + 2], out + i + 2);
-            c = carryFlagStep<kSubtract>(c, x[i + 3], y[i + 3], out + i + 3);
+            c = carryFlagStep<kSubtract>(c, x[i], y[i], r + i);
+            c = carryFlagStep<kSubtract>(c, x[i + 1], y[i + 1], r + i + 1);
+            c = carryFlagStep<kSubtract>(c, x[i + 2], y[i + 2], r + i + 2);
+            c = carryFlagStep<kSubtract>(c, x[i + 3], y[i + 3], r + i + 3);
         }
-        for (; i < yn; ++i) c = carryFlagStep<kSubtract>(c, x[i], y[i], out + i);
+        for (; i < yn; ++i) c = carryFlagStep<kSubtract>(c, x[i], y[i], r + i);
         carry = c;
     }
 #endif
