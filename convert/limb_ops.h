@@ -4,6 +4,7 @@
 // (BinaryOps for 2^kLimbBits, PowerOps for a power of a base), and the products of a power radix
 // formed in unreduced columns (column_products.cpp).
 
+#include <algorithm>
 #include <cstddef>
 #include <type_traits>
 
@@ -77,43 +78,6 @@ struct BinaryOps {
         carry = highHalf(p);
         return lowHalf(p);
     }
-    // v[0, n) /= d for d = 2, 3 or 5, where d divides v: a shift, or from the bottom by the
-    // inverse of d modulo the radix (a multiply per limb instead of a reciprocal division from
-    // the top).
-    void divideExact(Limb* v, std::size_t n, Limb d) const {
-        if (d == 2) {
-            for (std::size_t i = 0; i + 1 < n; ++i)
-                v[i] = (v[i] >> 1) | (v[i + 1] << (kLimbBits - 1));
-            v[n - 1] >>= 1;
-            return;
-        }
-        ZIF_ASSERT(d == 3 || d == 5);
-        Limb borrow = 0;
-        if (d == 3) {
-            // floor(3 q / B) by two comparisons: the borrow is each limb's wait, and a compare
-            // is quicker than the high half of a product.
-            constexpr Limb kThird = ~Limb{0} / 3 + 1, kTwoThirds = ~Limb{0} / 3 * 2 + 1;
-            for (std::size_t i = 0; i < n; ++i) {
-                const Limb under = v[i] < borrow ? 1 : 0;
-                const Limb q = (v[i] - borrow) * kInverse3;
-                v[i] = q;
-                borrow = (q >= kThird ? 1 : 0) + (q >= kTwoThirds ? 1 : 0) + under;
-            }
-        } else {
-            for (std::size_t i = 0; i < n; ++i) {
-                const Limb under = v[i] < borrow ? 1 : 0;
-                const Limb q = (v[i] - borrow) * kInverse5;
-                v[i] = q;
-                borrow = highHalf(productOf(q, d)) + under;
-            }
-        }
-        ZIF_ASSERT(borrow == 0);
-    }
-
-    // Inverses modulo the radix: 3 * kInverse3 = 5 * kInverse5 = 1.
-    static constexpr Limb kInverse3 = ~Limb{0} / 3 * 2 + 1;
-    static constexpr Limb kInverse5 = ~Limb{0} / 5 * 4 + 1;
-    static_assert(static_cast<Limb>(3 * kInverse3) == 1 && static_cast<Limb>(5 * kInverse5) == 1);
 };
 
 // Limbs of a power of a base that fits a limb (10^19 exceeds 2^63, so a + b can wrap: compare
@@ -160,92 +124,65 @@ struct PowerOps {
     }
 };
 
-// r[0, n) = x + y + carry; returns the carry out.
-template <class Ops>
-Limb addN(const Ops& ops, Limb* r, const Limb* x, const Limb* y, std::size_t n, Limb carry) {
-    for (std::size_t i = 0; i < n; ++i) r[i] = ops.add(x[i], y[i], carry);
-    return carry;
-}
-
-// r[0, n) = x - y - borrow; returns the borrow out.
-template <class Ops>
-Limb subtractN(const Ops& ops, Limb* r, const Limb* x, const Limb* y, std::size_t n, Limb borrow) {
-    for (std::size_t i = 0; i < n; ++i) r[i] = ops.subtract(x[i], y[i], borrow);
-    return borrow;
+// a + b + carry, or a - b - carry when kSubtract; carries in and out are 0 or 1.
+template <bool kSubtract, class Ops>
+[[gnu::always_inline]] inline Limb carryStep(const Ops& ops, Limb a, Limb b, Limb& carry) {
+    if constexpr (kSubtract)
+        return ops.subtract(a, b, carry);
+    else
+        return ops.add(a, b, carry);
 }
 
 #ifdef ZIF_HAVE_ADDCARRY
 // For binary limbs the carry intrinsics keep the carry in the flags: one adc per limb, where
 // the double-limb sums of BinaryOps round-trip it through a register.
+template <bool kSubtract>
+[[gnu::always_inline]] inline unsigned char carryFlagStep(unsigned char c, Limb a, Limb b,
+                                                          Limb* out) {
 #if defined(__x86_64__) && !defined(ZIF_PORTABLE_ARITHMETIC)
-using CarryWord = unsigned long long;
-inline unsigned char addCarry(unsigned char c, Limb a, Limb b, CarryWord* s) {
-    return _addcarry_u64(c, a, b, s);
-}
-inline unsigned char subtractBorrow(unsigned char c, Limb a, Limb b, CarryWord* d) {
-    return _subborrow_u64(c, a, b, d);
-}
+    static_assert(sizeof(unsigned long long) == sizeof(Limb));
+    auto* word = reinterpret_cast<unsigned long long*>(out);
+    return kSubtract ? _subborrow_u64(c, a, b, word) : _addcarry_u64(c, a, b, word);
 #else
-using CarryWord = unsigned int;
-inline unsigned char addCarry(unsigned char c, Limb a, Limb b, CarryWord* s) {
-    return _addcarry_u32(c, a, b, s);
-}
-inline unsigned char subtractBorrow(unsigned char c, Limb a, Limb b, CarryWord* d) {
-    return _subborrow_u32(c, a, b, d);
+    return kSubtract ? _subborrow_u32(c, a, b, out) : _addcarry_u32(c, a, b, out);
+#endif
 }
 #endif
-static_assert(sizeof(CarryWord) == sizeof(Limb));
 
-template <class Step>
-Limb carryChain(Limb* r, const Limb* x, const Limb* y, std::size_t n, Limb carry, Step step) {
-    auto c = static_cast<unsigned char>(carry);
-    auto* out = reinterpret_cast<CarryWord*>(r);
+// r[0, xn) = x + y, or x - y when kSubtract, for y of yn <= xn limbs; returns the carry out of
+// r's top limb. In place (r == x), the pass ends where the carry does.
+template <bool kSubtract, class Ops>
+Limb addOrSubtract(const Ops& ops, Limb* r, const Limb* x, std::size_t xn, const Limb* y,
+                   std::size_t yn) {
+    Limb carry = 0;
     std::size_t i = 0;
-    for (; i + 4 <= n; i += 4) {
-        c = step(c, x[i], y[i], out + i);
-        c = step(c, x[i + 1], y[i + 1], out + i + 1);
-        c = step(c, x[i + 2], y[i + 2], out + i + 2);
-        c = step(c, x[i + 3], y[i + 3], out + i + 3);
+#ifdef ZIF_HAVE_ADDCARRY
+    if constexpr (std::is_same_v<Ops, BinaryOps>) {
+        unsigned char c = 0;
+        for (; i + 4 <= yn; i += 4) {
+            c = carryFlagStep<kSubtract>(c, x[i], y[i], r + i);
+            c = carryFlagStep<kSubtract>(c, x[i + 1], y[i + 1], r + i + 1);
+            c = carryFlagStep<kSubtract>(c, x[i + 2], y[i + 2], r + i + 2);
+            c = carryFlagStep<kSubtract>(c, x[i + 3], y[i + 3], r + i + 3);
+        }
+        for (; i < yn; ++i) c = carryFlagStep<kSubtract>(c, x[i], y[i], r + i);
+        carry = c;
     }
-    for (; i < n; ++i) c = step(c, x[i], y[i], out + i);
-    return c;
-}
-
-inline Limb addN(const BinaryOps&, Limb* r, const Limb* x, const Limb* y, std::size_t n,
-                 Limb carry) {
-    return carryChain(r, x, y, n, carry, [](unsigned char c, Limb a, Limb b, CarryWord* s) {
-        return addCarry(c, a, b, s);
-    });
-}
-
-inline Limb subtractN(const BinaryOps&, Limb* r, const Limb* x, const Limb* y, std::size_t n,
-                      Limb borrow) {
-    return carryChain(r, x, y, n, borrow, [](unsigned char c, Limb a, Limb b, CarryWord* d) {
-        return subtractBorrow(c, a, b, d);
-    });
-}
 #endif
-
-template <class Ops>
-Limb addInto(const Ops& ops, Limb* r, std::size_t rn, const Limb* x, std::size_t xn) {
-    Limb carry = addN(ops, r, r, x, xn, 0);
-    for (std::size_t i = xn; carry != 0 && i < rn; ++i) r[i] = ops.add(r[i], 0, carry);
+    for (; i < yn; ++i) r[i] = carryStep<kSubtract>(ops, x[i], y[i], carry);
+    for (; carry != 0 && i < xn; ++i) r[i] = carryStep<kSubtract>(ops, x[i], 0, carry);
+    if (r != x) std::copy(x + i, x + xn, r + i);
     return carry;
 }
 
 template <class Ops>
-Limb subtractFrom(const Ops& ops, Limb* r, std::size_t rn, const Limb* x, std::size_t xn) {
-    Limb borrow = subtractN(ops, r, r, x, xn, 0);
-    for (std::size_t i = xn; borrow != 0 && i < rn; ++i) r[i] = ops.subtract(r[i], 0, borrow);
-    return borrow;
+Limb addInto(const Ops& ops, Limb* r, std::size_t rn, const Limb* x, std::size_t xn) {
+    return addOrSubtract<false>(ops, r, r, rn, x, xn);
 }
 
-// r[0, xn] = x + y with xn >= yn.
 template <class Ops>
-void sum(const Ops& ops, Limb* r, const Limb* x, std::size_t xn, const Limb* y, std::size_t yn) {
-    Limb carry = addN(ops, r, x, y, yn, 0);
-    for (std::size_t i = yn; i < xn; ++i) r[i] = ops.add(x[i], 0, carry);
-    r[xn] = carry;
+Limb subtractFrom(const Ops& ops, Limb* r, std::size_t rn, const Limb* x, std::size_t xn) {
+    return addOrSubtract<true>(ops, r, r, rn, x, xn);
 }
 
 #ifdef ZIF_HAVE_SSE2_PATHS
@@ -295,12 +232,6 @@ template <std::ptrdiff_t kYStep, bool kSideBySide, class Ops>
                 column.add(sum);
             }
             DoubleLimb sum = 0;
-            for (; end - x >= 4; x += 4, y += 4 * kYStep) {
-                sum += productOf(x[0], y[0]);
-                sum += productOf(x[1], y[kYStep]);
-                sum += productOf(x[2], y[2 * kYStep]);
-                sum += productOf(x[3], y[3 * kYStep]);
-            }
             for (; x != end; ++x, y += kYStep) sum += productOf(*x, *y);
             column.add(sum);
             return;
@@ -405,24 +336,19 @@ template <class Sum>
     });
 }
 
-// r[0, xn) = |x - y| for y of yn <= xn limbs; returns whether x < y.
+// r[0, xn) = |x - y| for y of yn <= xn limbs (missing limbs are zero); returns whether x < y.
+// The limbs where x and y agree from the top down are zero, the rest one subtraction.
 template <class Ops>
 bool differenceOf(const Ops& ops, Limb* r, const Limb* x, std::size_t xn, const Limb* y,
                   std::size_t yn) {
     std::size_t top = xn;
-    while (top > yn && x[top - 1] == 0) r[--top] = 0;
-    if (top == yn) {
-        while (top > 0 && x[top - 1] == y[top - 1]) r[--top] = 0;
-        if (top > 0 && x[top - 1] < y[top - 1]) {
-            subtractN(ops, r, y, x, top, 0);
-            return true;
-        }
-        subtractN(ops, r, x, y, top, 0);
-        return false;
-    }
-    Limb borrow = subtractN(ops, r, x, y, yn, 0);
-    for (std::size_t i = yn; i < top; ++i) r[i] = ops.subtract(x[i], 0, borrow);
-    return false;
+    while (top > 0 && x[top - 1] == (top > yn ? 0 : y[top - 1])) r[--top] = 0;
+    const bool negative = top > 0 && top <= yn && x[top - 1] < y[top - 1];
+    if (negative)
+        addOrSubtract<true>(ops, r, y, top, x, top);
+    else
+        addOrSubtract<true>(ops, r, x, top, y, std::min(top, yn));
+    return negative;
 }
 
 // Products in a power radix whose columns are reduced once, when the whole product is done,
