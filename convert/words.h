@@ -97,9 +97,6 @@ public:
     friend constexpr Uint128 operator-(Uint128 a, Uint128 b) {
         return a -= b;
     }
-    friend constexpr bool operator==(Uint128 a, Uint128 b) {
-        return a.high() == b.high() && a.low() == b.low();
-    }
     friend constexpr bool operator<(Uint128 a, Uint128 b) {
 #ifdef ZIF_HAVE_INT128
         return a.value_ < b.value_;
