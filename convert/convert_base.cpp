@@ -25,15 +25,15 @@ Limb* scratchLimbs(std::size_t n) {
     thread_local std::unique_ptr<Limb[]> storage;
     thread_local std::size_t capacity = 0;
     if (n > capacity) {
-        if (storage) ZIF_UNPOISON(storage.get(), capacity * sizeof(Limb));
+        if (storage) ASAN_UNPOISON_MEMORY_REGION(storage.get(), capacity * sizeof(Limb));
         storage.reset();
         capacity = 0;
         storage.reset(new Limb[n]);
         capacity = n;
     }
     // What an earlier, longer conversion left is not this conversion's to touch.
-    ZIF_UNPOISON(storage.get(), n * sizeof(Limb));
-    ZIF_POISON(storage.get() + n, (capacity - n) * sizeof(Limb));
+    ASAN_UNPOISON_MEMORY_REGION(storage.get(), n * sizeof(Limb));
+    ASAN_POISON_MEMORY_REGION(storage.get() + n, (capacity - n) * sizeof(Limb));
     return storage.get();
 }
 
@@ -42,22 +42,22 @@ class Arena {
 public:
     // Limbs not taken are poisoned, so that a product running past what it took is reported.
     Arena(Limb* storage, std::size_t size) : storage_(storage), size_(size) {
-        ZIF_POISON(storage_, size_ * sizeof(Limb));
+        ASAN_POISON_MEMORY_REGION(storage_, size_ * sizeof(Limb));
     }
-    ~Arena() { ZIF_UNPOISON(storage_, size_ * sizeof(Limb)); }
+    ~Arena() { ASAN_UNPOISON_MEMORY_REGION(storage_, size_ * sizeof(Limb)); }
     Arena(const Arena&) = delete;
     Arena& operator=(const Arena&) = delete;
 
     Limb* take(std::size_t n) {
         ZIF_ASSERT(used_ + n <= size_);
         Limb* at = storage_ + used_;
-        ZIF_UNPOISON(at, n * sizeof(Limb));
+        ASAN_UNPOISON_MEMORY_REGION(at, n * sizeof(Limb));
         used_ += n;
         return at;
     }
     std::size_t mark() const { return used_; }
     void release(std::size_t mark) {
-        ZIF_POISON(storage_ + mark, (used_ - mark) * sizeof(Limb));
+        ASAN_POISON_MEMORY_REGION(storage_ + mark, (used_ - mark) * sizeof(Limb));
         used_ = mark;
     }
 
