@@ -38,14 +38,10 @@ struct Sse2Sum {
             __m128i sums = _mm_setzero_si128();
             for (; i < end; i += 4) {
                 const __m128i xs = _mm_loadu_si128(reinterpret_cast<const __m128i*>(x + i));
-                __m128i ys;
-                if constexpr (kYStep == 1) {
-                    ys = _mm_loadu_si128(reinterpret_cast<const __m128i*>(y + i));
-                } else {
-                    const auto* at = y - static_cast<std::ptrdiff_t>(i) - 3;
-                    ys = _mm_shuffle_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at)),
-                                           _MM_SHUFFLE(0, 1, 2, 3));
-                }
+                // A product's column steps back through y: four limbs loaded, then reversed.
+                const Limb* at = kYStep == 1 ? y + i : y - static_cast<std::ptrdiff_t>(i) - 3;
+                __m128i ys = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+                if constexpr (kYStep < 0) ys = _mm_shuffle_epi32(ys, _MM_SHUFFLE(0, 1, 2, 3));
                 const __m128i even = _mm_mul_epu32(xs, ys);
                 const __m128i odd = _mm_mul_epu32(_mm_srli_epi64(xs, 32), _mm_srli_epi64(ys, 32));
                 sums = _mm_add_epi64(sums, _mm_add_epi64(even, odd));
