@@ -147,14 +147,11 @@ void build(const Plan& plan, const Limb* chunks, std::size_t count, Limb* value,
         return;
     }
     if (count <= plan.leafChunks) {
-        std::size_t used = 1;
+        // From the top chunk down: the value grows by a limb at most per chunk.
         value[0] = chunks[count - 1];
-        for (std::size_t i = count - 1; i-- > 0;) {
-            const Limb carry =
-                detail::multiplyAddSmall(plan.radix, value, used, plan.chunkPower, chunks[i]);
-            if (carry != 0) value[used++] = carry;
-        }
-        std::fill(value + used, value + count, Limb{0});
+        for (std::size_t used = 1; used < count; ++used)
+            value[used] = detail::multiplyAddSmall(plan.radix, value, used, plan.chunkPower,
+                                                   chunks[count - 1 - used]);
         return;
     }
     // Split at a power of two so that the multiplier is a cached power.
