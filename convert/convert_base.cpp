@@ -166,15 +166,13 @@ void build(const Plan& plan, const Limb* chunks, std::size_t count, Limb* value,
     const std::vector<Limb>& power = plan.powerDigits[j];
     const std::size_t zeros = plan.lowZeros[j];
     std::fill(value + low, value + count, Limb{0});
-    if (highLimbs > 1 || highValue[0] != 0) {
-        // Multiplying by the power's zero limbs is left out: the product is added above them.
-        Limb* product = arena.take(highLimbs + power.size());
-        detail::multiply(plan.radix, product, highValue, highLimbs, power.data(), power.size(),
-                         arena.take(detail::multiplyScratch(std::max(highLimbs, power.size()))));
-        [[maybe_unused]] const Limb carry = detail::addInto(
-            plan.radix, value + zeros, count - zeros, product, highLimbs + power.size());
-        ZIF_ASSERT(carry == 0);
-    }
+    // Multiplying by the power's zero limbs is left out: the product is added above them.
+    Limb* product = arena.take(highLimbs + power.size());
+    detail::multiply(plan.radix, product, highValue, highLimbs, power.data(), power.size(),
+                     arena.take(detail::multiplyScratch(std::max(highLimbs, power.size()))));
+    [[maybe_unused]] const Limb carry = detail::addInto(plan.radix, value + zeros, count - zeros,
+                                                        product, highLimbs + power.size());
+    ZIF_ASSERT(carry == 0);
     arena.release(mark);
 }
 
@@ -293,19 +291,18 @@ void convertLarge(std::u16string_view digits, unsigned from, unsigned to, std::u
     writeLimbs(value, count, to, out);
 }
 
-// A canonical numeral of `base` as limbs of radixOf(base), with a spare limb on top.
-std::vector<Limb> readNumeral(std::u16string_view numeral, unsigned base) {
-    std::vector<Limb> limbs(limbsFor(numeral.size(), base) + 1, Limb{0});
+// The numeral of edit(radix, limbs, n) for the value of `converted`, a canonical numeral of
+// `base`, as n limbs of radixOf(base), the top one a spare limb for a carry.
+template <class Edit>
+std::u16string edited(std::u16string_view converted, unsigned base, Edit edit) {
+    std::vector<Limb> limbs(limbsFor(converted.size(), base) + 1, Limb{0});
     if (const unsigned bits = detail::bitsPerDigit(base))
-        detail::readBinaryLimbs(numeral, bits, limbs.data());
+        detail::readBinaryLimbs(converted, bits, limbs.data());
     else
-        detail::readChunks(numeral, base, detail::limbChunk(base).digits, limbs.data());
-    return limbs;
-}
-
-std::u16string writeNumeral(const std::vector<Limb>& value, unsigned base) {
+        detail::readChunks(converted, base, detail::limbChunk(base).digits, limbs.data());
+    edit(radixOf(base), limbs.data(), limbs.size());
     std::u16string out;
-    writeLimbs(value.data(), value.size(), base, out);
+    writeLimbs(limbs.data(), limbs.size(), base, out);
     return out;
 }
 
@@ -315,18 +312,16 @@ std::u16string AppendDigit(std::u16string_view converted, char16_t typed, std::u
                            std::uint8_t ToBase) {
     const unsigned digit = detail::digitValue(typed);
     if (digit >= FromBase) return {};
-    std::vector<Limb> value = readNumeral(converted, ToBase);
-    // The spare limb takes the carry.
-    const std::size_t n = value.size() - 1;
-    value[n] = detail::multiplyAddSmall(radixOf(ToBase), value.data(), n, FromBase, digit);
-    return writeNumeral(value, ToBase);
+    return edited(converted, ToBase, [&](const Radix& radix, Limb* limbs, std::size_t n) {
+        limbs[n - 1] = detail::multiplyAddSmall(radix, limbs, n - 1, FromBase, digit);
+    });
 }
 
 std::u16string DropLastDigit(std::u16string_view converted, std::uint8_t FromBase,
                              std::uint8_t ToBase) {
-    std::vector<Limb> value = readNumeral(converted, ToBase);
-    detail::divideSmall(radixOf(ToBase), value.data(), value.size(), FromBase);
-    return writeNumeral(value, ToBase);
+    return edited(converted, ToBase, [&](const Radix& radix, Limb* limbs, std::size_t n) {
+        detail::divideSmall(radix, limbs, n, FromBase);
+    });
 }
 
 namespace {
