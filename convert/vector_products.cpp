@@ -52,16 +52,12 @@ struct Sse2Sum {
         alignas(16) std::uint64_t low[2], high[2];
         _mm_store_si128(reinterpret_cast<__m128i*>(low), lows);
         _mm_store_si128(reinterpret_cast<__m128i*>(high), highs);
-        std::uint64_t lowSum = low[0] + low[1], highSum = high[0] + high[1];
-        for (; i < n; ++i) {
-            const DoubleLimb product = productOf(x[i], y[static_cast<std::ptrdiff_t>(i) * kYStep]);
-            lowSum += lowHalf(product);
-            highSum += highHalf(product);
-        }
-        // The sum is lowSum + highSum 2^32, each below n 2^32.
+        // The lanes' sum is lowSum + highSum 2^32, each below n 2^32.
+        const std::uint64_t lowSum = low[0] + low[1], highSum = high[0] + high[1];
         column.add(lowSum);
         column.add(highSum << 32);
         column.top += static_cast<Limb>(highSum >> 32);
+        for (; i < n; ++i) column.add(x[i], y[static_cast<std::ptrdiff_t>(i) * kYStep]);
     }
 };
 
