@@ -59,18 +59,15 @@ void addMiddleTerm(Limb* c, std::size_t h, std::size_t total, const Limb* middle
     }
 }
 
-// Karatsuba's own scratch for halves of h limbs: the two differences, then the middle
-// product's columns. A slice of an unbalanced product (b of nb <= h limbs) takes less.
-constexpr std::size_t karatsubaScratch(std::size_t h) {
-    return 2 * h + kWidth * (2 * h - 1);
-}
-
 }  // namespace
 
 std::size_t scratch(std::size_t n) {
     if (n < kColumnsKaratsubaThreshold) return 0;
+    // Karatsuba's own for halves of h limbs, the two differences and the middle product's
+    // columns, then the halves' products'. A slice of an unbalanced product (b of nb <= h
+    // limbs) takes less.
     const std::size_t h = (n + 1) / 2;
-    return karatsubaScratch(h) + scratch(h);
+    return 2 * h + kWidth * (2 * h - 1) + scratch(h);
 }
 
 void multiply(const PowerOps& ops, Limb* c, const Limb* a, std::size_t na, const Limb* b,
@@ -113,7 +110,7 @@ void multiply(const PowerOps& ops, Limb* c, const Limb* a, std::size_t na, const
     Limb* differenceB = differenceA + h;
     Limb* middle = differenceB + h;
     Limb* rest = middle + kWidth * (2 * h - 1);
-    ZIF_ASSERT(rest == scratch + karatsubaScratch(h));
+    ZIF_ASSERT(rest + columns::scratch(h) == scratch + columns::scratch(na));
     const bool a0BelowA1 = differenceOf(ops, differenceA, a, h, a + h, na - h);
     const bool b0BelowB1 = differenceOf(ops, differenceB, b, h, b + h, nb - h);
     multiply(ops, middle, differenceA, h, differenceB, h, rest);
