@@ -131,6 +131,10 @@ using Limb = std::uint64_t;
 using DoubleLimb = decltype(productOf(Limb{}, Limb{}));
 inline constexpr unsigned kLimbBits = std::numeric_limits<Limb>::digits;
 
+// floor((hi:lo) / d) for hi < d, d with its top bit set; only used to set up a divisor.
+std::uint32_t divideSlow(std::uint32_t hi, std::uint32_t lo, std::uint32_t d);
+std::uint64_t divideSlow(std::uint64_t hi, std::uint64_t lo, std::uint64_t d);
+
 // A divisor of Word (32 or 64 bits) with its precomputed reciprocal, for division without a
 // hardware divide (Moeller & Granlund, "Improved division by invariant integers", 2011): a
 // double-word by word divide costs tens of cycles, or a library call, the reciprocal two
@@ -140,7 +144,10 @@ class BasicDivisor {
 public:
     static constexpr unsigned kBits = std::numeric_limits<Word>::digits;
 
-    explicit BasicDivisor(Word d);
+    explicit BasicDivisor(Word d)
+        : shift_(static_cast<Word>(std::countl_zero(d))),
+          normal_(static_cast<Word>(d << shift_)),
+          inverse_(divideSlow(static_cast<Word>(~normal_), static_cast<Word>(~Word{0}), normal_)) {}
 
     // Divides hi:lo by the divisor, where hi is below the divisor; returns the quotient, stores the
     // remainder. Inline: it runs once per limb in the inner loops of non-binary limb arithmetic,
@@ -176,8 +183,5 @@ private:
 
 using Divisor = BasicDivisor<Limb>;
 using Divisor64 = BasicDivisor<std::uint64_t>;
-
-extern template class BasicDivisor<std::uint32_t>;
-extern template class BasicDivisor<std::uint64_t>;
 
 }  // namespace zif::detail
