@@ -136,11 +136,9 @@ void normalize(const PowerOps& ops, Limb* r, std::size_t n, const Limb* c, std::
     const unsigned p = static_cast<unsigned>(std::bit_width(ops.base)) - 1;
     const unsigned bits = std::min(2 * p - 2, kLimbBits + p - 3);
     const unsigned shift = bits - kLimbBits;  // of the bias's middle limb
-    Column bias;                              // radix 2^bits
-    bias.setHalves(static_cast<Limb>(ops.base << shift), 0);
-    bias.top = shift == 0 ? 0 : ops.base >> (kLimbBits - shift);
-    Column excess;  // 2^bits
-    excess.setHalves(Limb{1} << shift, 0);
+    const Column bias{joinHalves(static_cast<Limb>(ops.base << shift), Limb{0}),
+                      shift == 0 ? Limb{0} : ops.base >> (kLimbBits - shift)};  // radix 2^bits
+    const Column excess{joinHalves(Limb{1} << shift, Limb{0}), 0};              // 2^bits
     const unsigned quotientShift = bits - p;
     const DoubleLimb quotientBias = productOf(ops.base, Limb{1} << quotientShift);  // >= 2^bits
     Column quotient;                                                                // q_(k-1)
