@@ -7,14 +7,11 @@
 // Checked in debug builds and in every sanitizer and fuzzing build (ZIF_CHECKED), whatever
 // NDEBUG says, so that the tests and the fuzzer see a broken invariant where it breaks.
 #if defined(ZIF_CHECKED) || !defined(NDEBUG)
-#define ZIF_ASSERT(condition) \
-    ((condition) ? void(0) : ::zif::detail::assertionFailed(#condition, __FILE__, __LINE__))
-namespace zif::detail {
-[[noreturn]] inline void assertionFailed(const char* condition, const char* file, int line) {
-    std::fprintf(stderr, "%s:%d: assertion failed: %s\n", file, line, condition);
-    std::abort();
-}
-}  // namespace zif::detail
+#define ZIF_ASSERT(condition)                                                                      \
+    ((condition)                                                                                   \
+         ? void(0)                                                                                 \
+         : (std::fprintf(stderr, "%s:%d: assertion failed: %s\n", __FILE__, __LINE__, #condition), \
+            std::abort()))
 #else
 #define ZIF_ASSERT(condition) static_cast<void>(sizeof(static_cast<bool>(condition)))
 #endif
