@@ -52,9 +52,7 @@ public:
     constexpr Uint128(std::uint64_t value) : lo_(value) {}  // NOLINT: widening, as built-ins
 
     static constexpr Uint128 fromHalves(std::uint64_t high, std::uint64_t low) {
-        Uint128 v(low);
-        v.hi_ = high;
-        return v;
+        return Uint128(high, low);
     }
     // a * b, exact, by four 32x32->64 products: single multiplies on a 32-bit target.
     static constexpr Uint128 product(std::uint64_t a, std::uint64_t b) {
@@ -85,6 +83,7 @@ public:
     }
 
 private:
+    constexpr Uint128(std::uint64_t high, std::uint64_t low) : lo_(low), hi_(high) {}
     std::uint64_t lo_ = 0;
     std::uint64_t hi_ = 0;
 };
