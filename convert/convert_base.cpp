@@ -330,11 +330,10 @@ namespace {
 // needs no plan, unlike convertLarge().
 void writeWide(std::uint64_t high, std::uint64_t low, unsigned bits, std::u16string& out) {
     constexpr std::size_t n = 128 / detail::kLimbBits;
-    const std::uint64_t halves[2] = {low, high};
     Limb limbs[n];
     for (std::size_t i = 0; i < n; ++i)
-        limbs[i] =
-            static_cast<Limb>(halves[i * detail::kLimbBits / 64] >> (i * detail::kLimbBits % 64));
+        limbs[i] = static_cast<Limb>((i * detail::kLimbBits < 64 ? low : high) >>
+                                     (i * detail::kLimbBits % 64));
     detail::writeBinaryLimbs(limbs, detail::significantLimbs(limbs, n), bits, out);
 }
 
