@@ -9,10 +9,7 @@ namespace zif::detail::columns {
 
 namespace {
 Column load(const Limb* c, std::size_t k) {
-    Column column;
-    column.setHalves(c[kWidth * k + 1], c[kWidth * k]);
-    column.top = c[kWidth * k + 2];
-    return column;
+    return {joinHalves(c[kWidth * k + 1], c[kWidth * k]), c[kWidth * k + 2]};
 }
 
 void store(Limb* c, std::size_t k, const Column& column) {
