@@ -9,10 +9,7 @@ namespace zif::detail::columns {
 
 namespace {
 Column load(const Limb* c, std::size_t k) {
-    Column column;
-    column.setHalves(c[kWidth * k + 1], c[kWidth * k]);
-    column.top = c[kWidth * k + 2];
-    return column;
+    return {joinHalves(c[kWidth * k + 1], c[kWidth * k]), c[kWidth * k + 2]};
 }
 
 void store(Limb* c, std::size_t k, const Column& column) {
@@ -20,53 +17,6 @@ void store(Limb* c, std::size_t k, const Column& column) {
     c[kWidth * k + 1] = column.l1();
     c[kWidth * k + 2] = column.top;
 }
-
-// Splitting signed columns by the radix: v = q radix + d with 0 <= d < radix, through a bias
-// that makes v non-negative without changing it modulo the radix. Columns may reach
-// radix 2^kBits in magnitude: for a radix of 2^p to 2^(p+1), kBits = min(2p - 2, kLimbBits +
-// p - 3) (124 for 10^19 in 64-bit limbs, 56 for 10^9 in 32-bit ones), far above what Karatsuba's
-// sums of products reach, and low enough that the quotients q split again with one division
-// into a small part that carries at most one unit.
-class ColumnDivider {
-public:
-    explicit ColumnDivider(const PowerOps& ops) : ops_(ops) {
-        const unsigned p = static_cast<unsigned>(std::bit_width(ops.base)) - 1;
-        const unsigned bits = std::min(2 * p - 2, kLimbBits + p - 3);
-        const unsigned shift = bits - kLimbBits;  // of the bias's middle limb
-        bias_.setHalves(static_cast<Limb>(ops.base << shift), 0);
-        bias_.top = shift == 0 ? 0 : ops.base >> (kLimbBits - shift);
-        excess_.setHalves(Limb{1} << shift, 0);
-        quotientShift_ = bits - p;
-        quotientBias_ = productOf(ops.base, Limb{1} << quotientShift_);
-    }
-
-    // Returns d and leaves q in v, for |v| < radix 2^kBits.
-    Limb divide(Column& v) const {
-        v.merge(bias_);
-        ZIF_ASSERT(v.top < ops_.base);
-        const Limb digit = ops_.reduce(v);
-        v.subtract(excess_);
-        return digit;
-    }
-
-    // Returns d and sets q for |v| < 2^kBits, as a quotient of divide() plus a digit is; |q| is
-    // then below a quarter of the radix.
-    Limb divideQuotient(DoubleLimb v, std::make_signed_t<Limb>& q) const {
-        v += quotientBias_;
-        ZIF_ASSERT(highHalf(v) < ops_.base);
-        Limb digit;
-        q = static_cast<std::make_signed_t<Limb>>(
-            ops_.divisor->divide(highHalf(v), lowHalf(v), digit) - (Limb{1} << quotientShift_));
-        return digit;
-    }
-
-private:
-    const PowerOps& ops_;
-    Column bias_;    // radix 2^kBits
-    Column excess_;  // 2^kBits
-    unsigned quotientShift_;
-    DoubleLimb quotientBias_;  // radix 2^quotientShift_ >= 2^kBits
-};
 
 // c[0, n) += x[0, n), column by column, modulo 2^(3 kLimbBits).
 void addInto(Limb* c, const Limb* x, std::size_t n) {
@@ -106,37 +56,15 @@ void addMiddleTerm(Limb* c, std::size_t h, std::size_t total, const Limb* middle
     }
 }
 
-// The columns of a * b by the schoolbook method, na + nb - 1 of them.
-void schoolbook(const PowerOps& ops, Limb* c, const Limb* a, std::size_t na, const Limb* b,
-                std::size_t nb) {
-    if (na < nb) {
-        std::swap(a, b);
-        std::swap(na, nb);
-    }
-    static_assert(kWidth == 3);
-#ifdef ZIF_HAVE_SSE2_PATHS
-    if (ops.narrow() && useSse2()) {
-        columnsVector(c, a, na, b, nb);
-        return;
-    }
-#endif
-    scanColumns(c, a, na, b, nb, [&](Column& column, const Limb* x, const Limb* y, std::size_t n) {
-        addProducts<-1, false>(ops, column, x, y, n);
-    });
-}
-
-// Karatsuba's own scratch for halves of h limbs: the two differences, then the middle
-// product's columns. A slice of an unbalanced product (b of nb <= h limbs) takes less.
-constexpr std::size_t karatsubaScratch(std::size_t h) {
-    return 2 * h + kWidth * (2 * h - 1);
-}
-
 }  // namespace
 
 std::size_t scratch(std::size_t n) {
     if (n < kColumnsKaratsubaThreshold) return 0;
+    // Karatsuba's own for halves of h limbs, the two differences and the middle product's
+    // columns, then the halves' products'. A slice of an unbalanced product (b of nb <= h
+    // limbs) takes less.
     const std::size_t h = (n + 1) / 2;
-    return karatsubaScratch(h) + scratch(h);
+    return 2 * h + kWidth * (2 * h - 1) + scratch(h);
 }
 
 void multiply(const PowerOps& ops, Limb* c, const Limb* a, std::size_t na, const Limb* b,
@@ -146,7 +74,17 @@ void multiply(const PowerOps& ops, Limb* c, const Limb* a, std::size_t na, const
         std::swap(na, nb);
     }
     if (nb < kColumnsKaratsubaThreshold) {
-        schoolbook(ops, c, a, na, b, nb);
+        static_assert(kWidth == 3);
+#ifdef ZIF_HAVE_SSE2_PATHS
+        if (ops.narrow() && useSse2()) {
+            columnsVector(c, a, na, b, nb);
+            return;
+        }
+#endif
+        scanColumns(c, a, na, b, nb,
+                    [&](Column& column, const Limb* x, const Limb* y, std::size_t n) {
+                        addProducts<-1, false>(ops, column, x, y, n);
+                    });
         return;
     }
     const std::size_t h = (na + 1) / 2;
@@ -169,7 +107,7 @@ void multiply(const PowerOps& ops, Limb* c, const Limb* a, std::size_t na, const
     Limb* differenceB = differenceA + h;
     Limb* middle = differenceB + h;
     Limb* rest = middle + kWidth * (2 * h - 1);
-    ZIF_ASSERT(rest == scratch + karatsubaScratch(h));
+    ZIF_ASSERT(rest + columns::scratch(h) == scratch + columns::scratch(na));
     const bool a0BelowA1 = differenceOf(ops, differenceA, a, h, a + h, na - h);
     const bool b0BelowB1 = differenceOf(ops, differenceB, b, h, b + h, nb - h);
     multiply(ops, middle, differenceA, h, differenceB, h, rest);
@@ -184,20 +122,39 @@ void multiply(const PowerOps& ops, Limb* c, const Limb* a, std::size_t na, const
 // column to column through two radix divisions would make each column wait for the last;
 // instead each column is divided on its own, c_k = q_k radix + d_k, then d_k + q_(k-1) likewise
 // into f_k radix + e_k, and only the small carries of e_k + f_(k-1) run from column to column.
-// Quotients are signed: the columns of Karatsuba's middle term can be negative.
+// Quotients are signed: the columns of Karatsuba's middle term can be negative. They are split
+// through a bias that makes them non-negative without changing them modulo the radix. Columns
+// may reach radix 2^bits in magnitude: for a radix of 2^p to 2^(p+1), bits = min(2p - 2,
+// kLimbBits + p - 3) (124 for 10^19 in 64-bit limbs, 56 for 10^9 in 32-bit ones), far above what
+// Karatsuba's sums of products reach, and low enough that the quotients q split again with one
+// division into a small part that carries at most one unit.
 void normalize(const PowerOps& ops, Limb* r, std::size_t n, const Limb* c, std::size_t count) {
     using Signed = std::make_signed_t<Limb>;
-    const ColumnDivider divider(ops);
-    Column quotient;   // q_(k-1)
+    const unsigned p = static_cast<unsigned>(std::bit_width(ops.base)) - 1;
+    const unsigned bits = std::min(2 * p - 2, kLimbBits + p - 3);
+    const unsigned shift = bits - kLimbBits;  // of the bias's middle limb
+    const Column bias{joinHalves(static_cast<Limb>(ops.base << shift), Limb{0}),
+                      shift == 0 ? Limb{0} : ops.base >> (kLimbBits - shift)};  // radix 2^bits
+    const Column excess{joinHalves(Limb{1} << shift, Limb{0}), 0};              // 2^bits
+    const unsigned quotientShift = bits - p;
+    const DoubleLimb quotientBias = productOf(ops.base, Limb{1} << quotientShift);  // >= 2^bits
+    Column quotient;                                                                // q_(k-1)
     Signed small = 0;  // f_(k-1), below a quarter of the radix in magnitude
     Signed carry = 0;  // -1, 0 or 1
     for (std::size_t k = 0; k < n; ++k) {
+        // c_k + radix 2^bits = (q_k + 2^bits) radix + d_k
         Column value = k < count ? load(c, k) : Column{};
-        const Limb d = divider.divide(value);
-        const DoubleLimb sum = quotient.low + DoubleLimb{d};
+        value.merge(bias);
+        ZIF_ASSERT(value.top < ops.base);
+        const Limb d = ops.reduce(value);
+        value.subtract(excess);
+        // q_(k-1) + d_k + radix 2^quotientShift = (f_k + 2^quotientShift) radix + e_k
+        const DoubleLimb sum = quotient.low + DoubleLimb{d} + quotientBias;
         quotient = value;
-        Signed f;
-        const Limb digit = divider.divideQuotient(sum, f);
+        ZIF_ASSERT(highHalf(sum) < ops.base);
+        Limb digit;
+        const auto f = static_cast<Signed>(ops.divisor->divide(highHalf(sum), lowHalf(sum), digit) -
+                                           (Limb{1} << quotientShift));
         const Signed adjustment = small + carry;
         small = f;
         // |adjustment| is below the radix: one correction at most.
@@ -212,7 +169,7 @@ void normalize(const PowerOps& ops, Limb* r, std::size_t n, const Limb* c, std::
         }
         r[k] = t;
     }
-    ZIF_ASSERT(quotient.low == DoubleLimb{0} && quotient.top == 0 && small + carry == 0);
+    ZIF_ASSERT(quotient.l0() == 0 && quotient.l1() == 0 && quotient.top == 0 && small + carry == 0);
 }
 
 }  // namespace zif::detail::columns

@@ -25,15 +25,15 @@ Limb* scratchLimbs(std::size_t n) {
     thread_local std::unique_ptr<Limb[]> storage;
     thread_local std::size_t capacity = 0;
     if (n > capacity) {
-        if (storage) ZIF_UNPOISON(storage.get(), capacity * sizeof(Limb));
+        if (storage) ASAN_UNPOISON_MEMORY_REGION(storage.get(), capacity * sizeof(Limb));
         storage.reset();
         capacity = 0;
         storage.reset(new Limb[n]);
         capacity = n;
     }
     // What an earlier, longer conversion left is not this conversion's to touch.
-    ZIF_UNPOISON(storage.get(), n * sizeof(Limb));
-    ZIF_POISON(storage.get() + n, (capacity - n) * sizeof(Limb));
+    ASAN_UNPOISON_MEMORY_REGION(storage.get(), n * sizeof(Limb));
+    ASAN_POISON_MEMORY_REGION(storage.get() + n, (capacity - n) * sizeof(Limb));
     return storage.get();
 }
 
@@ -42,22 +42,22 @@ class Arena {
 public:
     // Limbs not taken are poisoned, so that a product running past what it took is reported.
     Arena(Limb* storage, std::size_t size) : storage_(storage), size_(size) {
-        ZIF_POISON(storage_, size_ * sizeof(Limb));
+        ASAN_POISON_MEMORY_REGION(storage_, size_ * sizeof(Limb));
     }
-    ~Arena() { ZIF_UNPOISON(storage_, size_ * sizeof(Limb)); }
+    ~Arena() { ASAN_UNPOISON_MEMORY_REGION(storage_, size_ * sizeof(Limb)); }
     Arena(const Arena&) = delete;
     Arena& operator=(const Arena&) = delete;
 
     Limb* take(std::size_t n) {
         ZIF_ASSERT(used_ + n <= size_);
         Limb* at = storage_ + used_;
-        ZIF_UNPOISON(at, n * sizeof(Limb));
+        ASAN_UNPOISON_MEMORY_REGION(at, n * sizeof(Limb));
         used_ += n;
         return at;
     }
     std::size_t mark() const { return used_; }
     void release(std::size_t mark) {
-        ZIF_POISON(storage_ + mark, (used_ - mark) * sizeof(Limb));
+        ASAN_POISON_MEMORY_REGION(storage_ + mark, (used_ - mark) * sizeof(Limb));
         used_ = mark;
     }
 
@@ -67,6 +67,30 @@ private:
     std::size_t used_ = 0;
 };
 
+// The radix a numeral of `base` is written from: 2^kLimbBits for a power of two, base^k otherwise.
+Radix radixOf(unsigned base) {
+    if (detail::bitsPerDigit(base) != 0) return Radix::binary();
+    return Radix::power(detail::limbChunk(base).power);
+}
+
+// Limbs of radixOf(base) that `length` digits of `base` fill.
+std::size_t limbsFor(std::size_t length, unsigned base) {
+    if (const unsigned bits = detail::bitsPerDigit(base))
+        return (length * bits + detail::kLimbBits - 1) / detail::kLimbBits;
+    const unsigned digits = detail::limbChunk(base).digits;
+    return (length + digits - 1) / digits;
+}
+
+// The numeral of limbs[0, n) of radixOf(base), written in `base`.
+[[gnu::always_inline]] inline void writeLimbs(const Limb* limbs, std::size_t n, unsigned base,
+                                              std::u16string& out) {
+    n = detail::significantLimbs(limbs, n);
+    if (const unsigned bits = detail::bitsPerDigit(base))
+        detail::writeBinaryLimbs(limbs, n, bits, out);
+    else
+        detail::writePowerLimbs(limbs, n, base, detail::limbChunk(base).digits, out);
+}
+
 // How a numeral of one base becomes limbs of the radix its target base is written from: it is
 // cut into chunks of chunkDigits digits, each chunk below the radix, and the chunks are joined.
 // A numeral of a power of two whose digits would leave bits of the radix unused is cut into
@@ -74,17 +98,17 @@ private:
 // digits take 60): fewer chunks to join.
 struct Plan {
     Radix radix;
-    unsigned chunkDigits;    // 0 for chunks of bits
-    unsigned chunkBits;      // 0 for chunks of digits
-    Limb chunkPower;         // FromBase^chunkDigits or 2^chunkBits
-    std::size_t leafChunks;  // up to this many chunks are joined directly
+    unsigned chunkDigits = 0;  // 0 for chunks of bits
+    unsigned chunkBits = 0;    // 0 for chunks of digits
+    Limb chunkPower = 1;       // FromBase^chunkDigits or 2^chunkBits
+    std::size_t leafChunks;    // up to this many chunks are joined directly
     // chunkPower^(2^j) in the radix, without zero limbs on top or below: a power of an even base
     // in binary limbs ends in zero limbs (10^(19 2^j) in 2^(19 2^j) in a third of them), and
     // lowZeros[j] is their number.
-    std::vector<std::vector<Limb>> powerDigits;
-    std::vector<std::size_t> lowZeros;
+    std::vector<std::vector<Limb>> powerDigits{};
+    std::vector<std::size_t> lowZeros{};
     // chunkPower^i for i < leafChunks, limb k of it at k * leafChunks + i.
-    std::vector<Limb> leafPowers;
+    std::vector<Limb> leafPowers{};
 };
 
 // Bits a digit of `from` holds where its numerals are cut into chunks of bits for the radix of
@@ -123,14 +147,11 @@ void build(const Plan& plan, const Limb* chunks, std::size_t count, Limb* value,
         return;
     }
     if (count <= plan.leafChunks) {
-        std::size_t used = 1;
+        // From the top chunk down: the value grows by a limb at most per chunk.
         value[0] = chunks[count - 1];
-        for (std::size_t i = count - 1; i-- > 0;) {
-            const Limb carry =
-                detail::multiplyAddSmall(plan.radix, value, used, plan.chunkPower, chunks[i]);
-            if (carry != 0) value[used++] = carry;
-        }
-        std::fill(value + used, value + count, Limb{0});
+        for (std::size_t used = 1; used < count; ++used)
+            value[used] = detail::multiplyAddSmall(plan.radix, value, used, plan.chunkPower,
+                                                   chunks[count - 1 - used]);
         return;
     }
     // Split at a power of two so that the multiplier is a cached power.
@@ -145,22 +166,20 @@ void build(const Plan& plan, const Limb* chunks, std::size_t count, Limb* value,
     const std::vector<Limb>& power = plan.powerDigits[j];
     const std::size_t zeros = plan.lowZeros[j];
     std::fill(value + low, value + count, Limb{0});
-    if (highLimbs > 1 || highValue[0] != 0) {
-        // Multiplying by the power's zero limbs is left out: the product is added above them.
-        Limb* product = arena.take(highLimbs + power.size());
-        detail::multiply(plan.radix, product, highValue, highLimbs, power.data(), power.size(),
-                         arena.take(detail::multiplyScratch(std::max(highLimbs, power.size()))));
-        [[maybe_unused]] const Limb carry = detail::addInto(
-            plan.radix, value + zeros, count - zeros, product, highLimbs + power.size());
-        ZIF_ASSERT(carry == 0);
-    }
+    // Multiplying by the power's zero limbs is left out: the product is added above them.
+    Limb* product = arena.take(highLimbs + power.size());
+    detail::multiply(plan.radix, product, highValue, highLimbs, power.data(), power.size(),
+                     arena.take(detail::multiplyScratch(std::max(highLimbs, power.size()))));
+    [[maybe_unused]] const Limb carry = detail::addInto(plan.radix, value + zeros, count - zeros,
+                                                        product, highLimbs + power.size());
+    ZIF_ASSERT(carry == 0);
     arena.release(mark);
 }
 
 Plan makePlan(unsigned from, unsigned to) {
     const bool binary = detail::bitsPerDigit(to) != 0;
-    Plan plan{binary ? Radix::binary() : Radix::power(detail::limbChunk(to).power), 0,  0,  1,
-              binary ? detail::kLeafChunksBinary : detail::kLeafChunksPower,        {}, {}, {}};
+    Plan plan{.radix = radixOf(to),
+              .leafChunks = binary ? detail::kLeafChunksBinary : detail::kLeafChunksPower};
     std::size_t maxChunks;
     if (readsBits(from, to) != 0) {
         // Shared by every base that reads bits: as many chunks as the longest of them makes.
@@ -176,16 +195,22 @@ Plan makePlan(unsigned from, unsigned to) {
         }
         maxChunks = (kMaxNumeralLength + plan.chunkDigits - 1) / plan.chunkDigits;
     }
-    // powers[j] = chunkPower^(2^j), without zero limbs on top.
-    std::vector<std::vector<Limb>> powers(1, std::vector<Limb>{plan.chunkPower});
-    while ((std::size_t{1} << powers.size()) < maxChunks) {
-        const std::vector<Limb>& last = powers.back();
+    // Each power is the square of the last without its zero limbs, which the square has twice.
+    plan.powerDigits.push_back({plan.chunkPower});
+    plan.lowZeros.push_back(0);
+    while ((std::size_t{1} << plan.powerDigits.size()) < maxChunks) {
+        const std::vector<Limb>& last = plan.powerDigits.back();
         std::vector<Limb> square(2 * last.size());
         std::vector<Limb> scratch(detail::multiplyScratch(last.size()));
         detail::multiply(plan.radix, square.data(), last.data(), last.size(), last.data(),
                          last.size(), scratch.data());
         square.resize(detail::significantLimbs(square.data(), square.size()));
-        powers.push_back(std::move(square));
+        const auto zeros =
+            std::find_if(square.begin(), square.end(), [](Limb l) { return l != 0; });
+        plan.lowZeros.push_back(2 * plan.lowZeros.back() +
+                                static_cast<std::size_t>(zeros - square.begin()));
+        square.erase(square.begin(), zeros);
+        plan.powerDigits.push_back(std::move(square));
     }
     const std::size_t n = plan.leafChunks;
     plan.leafPowers.assign(n * n, Limb{0});
@@ -195,13 +220,6 @@ Plan makePlan(unsigned from, unsigned to) {
         if (i != 0)
             power[i] = detail::multiplyAddSmall(plan.radix, power.data(), i, plan.chunkPower, 0);
         for (std::size_t k = 0; k <= i; ++k) plan.leafPowers[k * n + i] = power[k];
-    }
-    for (const std::vector<Limb>& power : powers) {
-        std::size_t zeros = 0;
-        while (power[zeros] == 0) ++zeros;
-        plan.lowZeros.push_back(zeros);
-        plan.powerDigits.emplace_back(power.begin() + static_cast<std::ptrdiff_t>(zeros),
-                                      power.end());
     }
     return plan;
 }
@@ -238,11 +256,10 @@ void cutChunks(const Limb* limbs, std::size_t n, unsigned chunkBits, Limb* chunk
 void convertLarge(std::u16string_view digits, unsigned from, unsigned to, std::u16string& out) {
     const unsigned fromBits = detail::bitsPerDigit(from), toBits = detail::bitsPerDigit(to);
     if (fromBits != 0 && toBits != 0) {
-        const std::size_t n =
-            (digits.size() * fromBits + detail::kLimbBits - 1) / detail::kLimbBits;
+        const std::size_t n = limbsFor(digits.size(), from);
         Limb* limbs = scratchLimbs(n);
         detail::readBinaryLimbs(digits, fromBits, limbs);
-        detail::writeBinaryLimbs(limbs, detail::significantLimbs(limbs, n), toBits, out);
+        writeLimbs(limbs, n, to, out);
         return;
     }
     const Plan& plan = planFor(from, to);
@@ -271,45 +288,21 @@ void convertLarge(std::u16string_view digits, unsigned from, unsigned to, std::u
     }
     Arena arena(value + count, scratch);
     build(plan, chunks, count, value, arena);
-    const std::size_t n = detail::significantLimbs(value, count);
-    if (toBits != 0)
-        detail::writeBinaryLimbs(value, n, toBits, out);
+    writeLimbs(value, count, to, out);
+}
+
+// The numeral of edit(radix, limbs, n) for the value of `converted`, a canonical numeral of
+// `base`, as n limbs of radixOf(base), the top one a spare limb for a carry.
+template <class Edit>
+std::u16string edited(std::u16string_view converted, unsigned base, Edit edit) {
+    std::vector<Limb> limbs(limbsFor(converted.size(), base) + 1, Limb{0});
+    if (const unsigned bits = detail::bitsPerDigit(base))
+        detail::readBinaryLimbs(converted, bits, limbs.data());
     else
-        detail::writePowerLimbs(value, n, to, detail::limbChunk(to).digits, out);
-}
-
-// A canonical numeral of `base` as limbs of the radix it is written from (2^kLimbBits for a
-// power of two, base^k otherwise), with a spare limb on top.
-struct NumeralLimbs {
-    Radix radix;
-    unsigned bits;           // log2(base) for a power of two, else 0
-    unsigned digitsPerLimb;  // k, for the other bases
-    std::vector<Limb> limbs;
-};
-
-NumeralLimbs readNumeral(std::u16string_view numeral, unsigned base) {
-    const unsigned bits = detail::bitsPerDigit(base);
-    if (bits != 0) {
-        NumeralLimbs out{Radix::binary(), bits, 0, {}};
-        out.limbs.assign((numeral.size() * bits + detail::kLimbBits - 1) / detail::kLimbBits + 1,
-                         Limb{0});
-        detail::readBinaryLimbs(numeral, bits, out.limbs.data());
-        return out;
-    }
-    const detail::BasicChunk<Limb> chunk = detail::limbChunk(base);
-    NumeralLimbs out{Radix::power(chunk.power), 0, chunk.digits, {}};
-    out.limbs.assign((numeral.size() + chunk.digits - 1) / chunk.digits + 1, Limb{0});
-    detail::readChunks(numeral, base, chunk.digits, out.limbs.data());
-    return out;
-}
-
-std::u16string writeNumeral(const NumeralLimbs& value, unsigned base) {
-    const std::size_t n = detail::significantLimbs(value.limbs.data(), value.limbs.size());
+        detail::readChunks(converted, base, detail::limbChunk(base).digits, limbs.data());
+    edit(radixOf(base), limbs.data(), limbs.size());
     std::u16string out;
-    if (value.bits != 0)
-        detail::writeBinaryLimbs(value.limbs.data(), n, value.bits, out);
-    else
-        detail::writePowerLimbs(value.limbs.data(), n, base, value.digitsPerLimb, out);
+    writeLimbs(limbs.data(), limbs.size(), base, out);
     return out;
 }
 
@@ -319,30 +312,28 @@ std::u16string AppendDigit(std::u16string_view converted, char16_t typed, std::u
                            std::uint8_t ToBase) {
     const unsigned digit = detail::digitValue(typed);
     if (digit >= FromBase) return {};
-    NumeralLimbs value = readNumeral(converted, ToBase);
-    // The spare limb takes the carry.
-    const std::size_t n = value.limbs.size() - 1;
-    value.limbs[n] = detail::multiplyAddSmall(value.radix, value.limbs.data(), n, FromBase, digit);
-    return writeNumeral(value, ToBase);
+    return edited(converted, ToBase, [&](const Radix& radix, Limb* limbs, std::size_t n) {
+        limbs[n - 1] = detail::multiplyAddSmall(radix, limbs, n - 1, FromBase, digit);
+    });
 }
 
 std::u16string DropLastDigit(std::u16string_view converted, std::uint8_t FromBase,
                              std::uint8_t ToBase) {
-    NumeralLimbs value = readNumeral(converted, ToBase);
-    detail::divideSmall(value.radix, value.limbs.data(), value.limbs.size(), FromBase);
-    return writeNumeral(value, ToBase);
+    return edited(converted, ToBase, [&](const Radix& radix, Limb* limbs, std::size_t n) {
+        detail::divideSmall(radix, limbs, n, FromBase);
+    });
 }
 
 namespace {
 
-// A value just past 64 bits, read on the short path, written in the base 2^bits.
-void writeWide(detail::Uint128 value, unsigned bits, std::u16string& out) {
+// high:low, a value just past 64 bits read on the short path, written in the base 2^bits: it
+// needs no plan, unlike convertLarge().
+void writeWide(std::uint64_t high, std::uint64_t low, unsigned bits, std::u16string& out) {
     constexpr std::size_t n = 128 / detail::kLimbBits;
-    const std::uint64_t halves[2] = {value.low(), value.high()};
     Limb limbs[n];
     for (std::size_t i = 0; i < n; ++i)
-        limbs[i] =
-            static_cast<Limb>(halves[i * detail::kLimbBits / 64] >> (i * detail::kLimbBits % 64));
+        limbs[i] = static_cast<Limb>((i * detail::kLimbBits < 64 ? low : high) >>
+                                     (i * detail::kLimbBits % 64));
     detail::writeBinaryLimbs(limbs, detail::significantLimbs(limbs, n), bits, out);
 }
 
@@ -395,7 +386,7 @@ void writeWide(detail::Uint128 value, unsigned bits, std::u16string& out) {
     else if (value.fits)
         detail::writeValue(value.value, ToBase, result);
     else if (const unsigned bits = detail::bitsPerDigit(ToBase))
-        writeWide(detail::Uint128::fromHalves(value.high, value.value), bits, result);
+        writeWide(value.high, value.value, bits, result);
     else  // a value past 64 bits in this many digits has no leading zero
         convertLarge(Number, FromBase, ToBase, result);
 }

@@ -5,7 +5,7 @@
 namespace zif {
 
 void IncrementalConversion::convert(std::u16string_view text) {
-    if (converted_ && text == source_) return;
+    if (text == source_) return;
     // The source's room first: once the result is replaced, nothing may fail before the source
     // matches it.
     source_.reserve(text.size());
@@ -19,12 +19,11 @@ void IncrementalConversion::convert(std::u16string_view text) {
         overflow_ = true;
     }
     source_.assign(text);
-    converted_ = true;
 }
 
 // AppendDigit and DropLastDigit need the last result to be a numeral, and Text within the limit.
 bool IncrementalConversion::convertEdited(std::u16string_view text) {
-    if (!converted_ || result_.empty() || text.size() > kMaxNumeralLength) return false;
+    if (result_.empty() || text.size() > kMaxNumeralLength) return false;
     const std::u16string_view before = source_;
     if (text.size() == before.size() + 1 && text.starts_with(before))
         result_ = AppendDigit(result_, text.back(), fromBase_, toBase_);

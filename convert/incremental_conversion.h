@@ -30,10 +30,10 @@ private:
 
     std::uint8_t fromBase_;
     std::uint8_t toBase_;
+    // Before the first convert(), the empty source and its conversion, the empty result.
     std::u16string source_;
     std::u16string result_;
     bool overflow_ = false;
-    bool converted_ = false;
 };
 
 }  // namespace zif

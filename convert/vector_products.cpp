@@ -11,67 +11,55 @@ namespace zif::detail {
 
 namespace {
 
-bool hasSse2() {
-    static const bool has = [] {
-        __builtin_cpu_init();  // static initializers may run before libgcc's own
-        return __builtin_cpu_supports("sse2") != 0;
-    }();
-    return has;
-}
+// __builtin_cpu_init() first: static initializers may run before libgcc's own.
+const bool kHasSse2 = (__builtin_cpu_init(), __builtin_cpu_supports("sse2") != 0);
+bool sse2On = kHasSse2;
 
-bool sse2On = hasSse2();
-
-// Limbs a round of addProductsSse2 takes before its lanes are split: each 64-bit lane gains two
+// Limbs a round of Sse2Sum takes before its lanes are split: each 64-bit lane gains two
 // products below 2^60 per four limbs, and sixteen of them fit.
 constexpr std::size_t kLaneBlock = 32;
 static_assert(kLaneBlock / 2 <= 16);
 
-// Four limb products a round, two to an SSE2 multiply (the even and the odd lanes), summed whole
-// in 64-bit lanes: limbs below 2^30 make products below 2^60, so a lane takes sixteen before its
-// halves are split off into sums of their own.
+// The column sums of the portable loops (x[i] * y[i * kYStep] for i < n added to column), which
+// are flattened into the functions below: code compiled for SSE2 can be inlined only into a
+// function compiled for it. Four limb products a round, two to an SSE2 multiply (the even and
+// the odd lanes), summed whole in 64-bit lanes: limbs below 2^30 make products below 2^60, so a
+// lane takes sixteen before its halves are split off into sums of their own.
 template <std::ptrdiff_t kYStep>
-[[gnu::target("sse2"), gnu::always_inline]] inline void addProductsSse2(Column& column,
-                                                                        const Limb* x,
-                                                                        const Limb* y,
-                                                                        std::size_t n) {
-    const __m128i lowHalves = _mm_set_epi32(0, -1, 0, -1);
-    __m128i lows = _mm_setzero_si128(), highs = _mm_setzero_si128();
-    std::size_t i = 0;
-    const std::size_t rounds = n & ~std::size_t{3};
-    while (i < rounds) {
-        const std::size_t end = std::min(rounds, i + kLaneBlock);
-        __m128i sums = _mm_setzero_si128();
-        for (; i < end; i += 4) {
-            const __m128i xs = _mm_loadu_si128(reinterpret_cast<const __m128i*>(x + i));
-            __m128i ys;
-            if constexpr (kYStep == 1) {
-                ys = _mm_loadu_si128(reinterpret_cast<const __m128i*>(y + i));
-            } else {
-                const auto* at = y - static_cast<std::ptrdiff_t>(i) - 3;
-                ys = _mm_shuffle_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at)),
-                                       _MM_SHUFFLE(0, 1, 2, 3));
+struct Sse2Sum {
+    [[gnu::target("sse2")]] void operator()(Column& column, const Limb* x, const Limb* y,
+                                            std::size_t n) const {
+        const __m128i lowHalves = _mm_set_epi32(0, -1, 0, -1);
+        __m128i lows = _mm_setzero_si128(), highs = _mm_setzero_si128();
+        std::size_t i = 0;
+        const std::size_t rounds = n & ~std::size_t{3};
+        while (i < rounds) {
+            const std::size_t end = std::min(rounds, i + kLaneBlock);
+            __m128i sums = _mm_setzero_si128();
+            for (; i < end; i += 4) {
+                const __m128i xs = _mm_loadu_si128(reinterpret_cast<const __m128i*>(x + i));
+                // A product's column steps back through y: four limbs loaded, then reversed.
+                const Limb* at = kYStep == 1 ? y + i : y - static_cast<std::ptrdiff_t>(i) - 3;
+                __m128i ys = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+                if constexpr (kYStep < 0) ys = _mm_shuffle_epi32(ys, _MM_SHUFFLE(0, 1, 2, 3));
+                const __m128i even = _mm_mul_epu32(xs, ys);
+                const __m128i odd = _mm_mul_epu32(_mm_srli_epi64(xs, 32), _mm_srli_epi64(ys, 32));
+                sums = _mm_add_epi64(sums, _mm_add_epi64(even, odd));
             }
-            const __m128i even = _mm_mul_epu32(xs, ys);
-            const __m128i odd = _mm_mul_epu32(_mm_srli_epi64(xs, 32), _mm_srli_epi64(ys, 32));
-            sums = _mm_add_epi64(sums, _mm_add_epi64(even, odd));
+            lows = _mm_add_epi64(lows, _mm_and_si128(sums, lowHalves));
+            highs = _mm_add_epi64(highs, _mm_srli_epi64(sums, 32));
         }
-        lows = _mm_add_epi64(lows, _mm_and_si128(sums, lowHalves));
-        highs = _mm_add_epi64(highs, _mm_srli_epi64(sums, 32));
+        alignas(16) std::uint64_t low[2], high[2];
+        _mm_store_si128(reinterpret_cast<__m128i*>(low), lows);
+        _mm_store_si128(reinterpret_cast<__m128i*>(high), highs);
+        // The lanes' sum is lowSum + highSum 2^32, each below n 2^32.
+        const std::uint64_t lowSum = low[0] + low[1], highSum = high[0] + high[1];
+        column.add(lowSum);
+        column.add(highSum << 32);
+        column.top += static_cast<Limb>(highSum >> 32);
+        for (; i < n; ++i) column.add(x[i], y[static_cast<std::ptrdiff_t>(i) * kYStep]);
     }
-    alignas(16) std::uint64_t low[2], high[2];
-    _mm_store_si128(reinterpret_cast<__m128i*>(low), lows);
-    _mm_store_si128(reinterpret_cast<__m128i*>(high), highs);
-    std::uint64_t lowSum = low[0] + low[1], highSum = high[0] + high[1];
-    for (; i < n; ++i) {
-        const DoubleLimb product = productOf(x[i], y[static_cast<std::ptrdiff_t>(i) * kYStep]);
-        lowSum += lowHalf(product);
-        highSum += highHalf(product);
-    }
-    // The sum is lowSum + highSum 2^32, each below n 2^32.
-    column.add(lowSum);
-    column.add(highSum << 32);
-    column.top += static_cast<Limb>(highSum >> 32);
-}
+};
 
 }  // namespace
 
@@ -80,18 +68,8 @@ bool useSse2() {
 }
 
 void setUseSse2(bool on) {
-    sse2On = on && hasSse2();
+    sse2On = on && kHasSse2;
 }
-
-// The column sums of the portable loops, which are flattened into the functions below: code
-// compiled for SSE2 can be inlined only into a function compiled for it.
-template <std::ptrdiff_t kYStep>
-struct Sse2Sum {
-    [[gnu::target("sse2")]] void operator()(Column& column, const Limb* x, const Limb* y,
-                                            std::size_t n) const {
-        addProductsSse2<kYStep>(column, x, y, n);
-    }
-};
 
 [[ZIF_SSE2_ENTRY, gnu::flatten]] void schoolbookVector(const PowerOps& ops, Limb* r, const Limb* a,
                                                        std::size_t na, const Limb* b,

@@ -2,9 +2,6 @@
 
 namespace zif::detail {
 
-namespace {
-
-// floor((hi:lo) / d) for hi < d, d with its top bit set; only used to set up a divisor.
 std::uint32_t divideSlow(std::uint32_t hi, std::uint32_t lo, std::uint32_t d) {
     return static_cast<std::uint32_t>(joinHalves(hi, lo) / d);
 }
@@ -28,16 +25,5 @@ std::uint64_t divideSlow(std::uint64_t hi, std::uint64_t lo, std::uint64_t d) {
     return quotient;
 #endif
 }
-
-}  // namespace
-
-template <class Word>
-BasicDivisor<Word>::BasicDivisor(Word d)
-    : shift_(static_cast<Word>(std::countl_zero(d))),
-      normal_(static_cast<Word>(d << shift_)),
-      inverse_(divideSlow(static_cast<Word>(~normal_), static_cast<Word>(~Word{0}), normal_)) {}
-
-template class BasicDivisor<std::uint32_t>;
-template class BasicDivisor<std::uint64_t>;
 
 }  // namespace zif::detail

@@ -17,36 +17,45 @@ namespace zif::detail {
 // An unsigned 128-bit integer with the same operations whether or not the compiler has
 // unsigned __int128: the full product of two 64-bit words, wrapping sums and differences, and
 // the comparisons that detect their carries.
+#ifdef ZIF_HAVE_INT128
 class Uint128 {
 public:
     constexpr Uint128() = default;
-    constexpr Uint128(std::uint64_t value) {  // NOLINT: widening, as between built-in types
-#ifdef ZIF_HAVE_INT128
-        value_ = value;
-#else
-        lo_ = value;
-#endif
-    }
+    constexpr Uint128(std::uint64_t value) : value_(value) {}  // NOLINT: widening, as built-ins
 
     static constexpr Uint128 fromHalves(std::uint64_t high, std::uint64_t low) {
+        return of(Native{high} << 64 | low);
+    }
+    // a * b, exact.
+    static constexpr Uint128 product(std::uint64_t a, std::uint64_t b) { return of(Native{a} * b); }
+
+    constexpr std::uint64_t high() const { return static_cast<std::uint64_t>(value_ >> 64); }
+    constexpr std::uint64_t low() const { return static_cast<std::uint64_t>(value_); }
+
+    constexpr Uint128& operator+=(Uint128 other) { return *this = of(value_ + other.value_); }
+    constexpr Uint128& operator-=(Uint128 other) { return *this = of(value_ - other.value_); }
+    friend constexpr bool operator<(Uint128 a, Uint128 b) { return a.value_ < b.value_; }
+
+private:
+    __extension__ typedef unsigned __int128 Native;
+    static constexpr Uint128 of(Native value) {
         Uint128 v;
-#ifdef ZIF_HAVE_INT128
-        v.value_ = (static_cast<Native>(high) << 64) | low;
-#else
-        v.hi_ = high;
-        v.lo_ = low;
-#endif
+        v.value_ = value;
         return v;
     }
-
-    // a * b, exact.
-    static constexpr Uint128 product(std::uint64_t a, std::uint64_t b) {
-#ifdef ZIF_HAVE_INT128
-        Uint128 v;
-        v.value_ = static_cast<Native>(a) * b;
-        return v;
+    Native value_ = 0;
+};
 #else
-        // Four 32x32->64 products: single multiplies on a 32-bit target.
+class Uint128 {
+public:
+    constexpr Uint128() = default;
+    constexpr Uint128(std::uint64_t value) : lo_(value) {}  // NOLINT: widening, as built-ins
+
+    static constexpr Uint128 fromHalves(std::uint64_t high, std::uint64_t low) {
+        return Uint128(high, low);
+    }
+    // a * b, exact, by four 32x32->64 products: single multiplies on a 32-bit target.
+    static constexpr Uint128 product(std::uint64_t a, std::uint64_t b) {
         const auto a0 = static_cast<std::uint32_t>(a), a1 = static_cast<std::uint32_t>(a >> 32);
         const auto b0 = static_cast<std::uint32_t>(b), b1 = static_cast<std::uint32_t>(b >> 32);
         const std::uint64_t p00 = std::uint64_t{a0} * b0, p01 = std::uint64_t{a0} * b1;
@@ -54,69 +63,38 @@ public:
         const std::uint64_t middle = (p00 >> 32) + (p01 & 0xFFFFFFFFu) + (p10 & 0xFFFFFFFFu);
         return fromHalves(p11 + (p01 >> 32) + (p10 >> 32) + (middle >> 32),
                           (middle << 32) | (p00 & 0xFFFFFFFFu));
-#endif
     }
 
-    constexpr std::uint64_t high() const {
-#ifdef ZIF_HAVE_INT128
-        return static_cast<std::uint64_t>(value_ >> 64);
-#else
-        return hi_;
-#endif
-    }
-    constexpr std::uint64_t low() const {
-#ifdef ZIF_HAVE_INT128
-        return static_cast<std::uint64_t>(value_);
-#else
-        return lo_;
-#endif
-    }
+    constexpr std::uint64_t high() const { return hi_; }
+    constexpr std::uint64_t low() const { return lo_; }
 
     constexpr Uint128& operator+=(Uint128 other) {
-#ifdef ZIF_HAVE_INT128
-        value_ += other.value_;
-#else
         lo_ += other.lo_;
         hi_ += other.hi_ + (lo_ < other.lo_ ? 1 : 0);
-#endif
         return *this;
     }
     constexpr Uint128& operator-=(Uint128 other) {
-#ifdef ZIF_HAVE_INT128
-        value_ -= other.value_;
-#else
         hi_ -= other.hi_ + (lo_ < other.lo_ ? 1 : 0);
         lo_ -= other.lo_;
-#endif
         return *this;
     }
-
-    friend constexpr Uint128 operator+(Uint128 a, Uint128 b) {
-        return a += b;
-    }
-    friend constexpr Uint128 operator-(Uint128 a, Uint128 b) {
-        return a -= b;
-    }
-    friend constexpr bool operator==(Uint128 a, Uint128 b) {
-        return a.high() == b.high() && a.low() == b.low();
-    }
     friend constexpr bool operator<(Uint128 a, Uint128 b) {
-#ifdef ZIF_HAVE_INT128
-        return a.value_ < b.value_;
-#else
         return a.hi_ < b.hi_ || (a.hi_ == b.hi_ && a.lo_ < b.lo_);
-#endif
     }
 
 private:
-#ifdef ZIF_HAVE_INT128
-    __extension__ typedef unsigned __int128 Native;
-    Native value_ = 0;
-#else
+    constexpr Uint128(std::uint64_t high, std::uint64_t low) : lo_(low), hi_(high) {}
     std::uint64_t lo_ = 0;
     std::uint64_t hi_ = 0;
-#endif
 };
+#endif
+
+inline constexpr Uint128 operator+(Uint128 a, Uint128 b) {
+    return a += b;
+}
+inline constexpr Uint128 operator-(Uint128 a, Uint128 b) {
+    return a -= b;
+}
 
 // Words and the type that holds two of them, with the same few operations on both.
 inline constexpr std::uint64_t productOf(std::uint32_t a, std::uint32_t b) {
@@ -152,6 +130,10 @@ using Limb = std::uint64_t;
 using DoubleLimb = decltype(productOf(Limb{}, Limb{}));
 inline constexpr unsigned kLimbBits = std::numeric_limits<Limb>::digits;
 
+// floor((hi:lo) / d) for hi < d, d with its top bit set; only used to set up a divisor.
+std::uint32_t divideSlow(std::uint32_t hi, std::uint32_t lo, std::uint32_t d);
+std::uint64_t divideSlow(std::uint64_t hi, std::uint64_t lo, std::uint64_t d);
+
 // A divisor of Word (32 or 64 bits) with its precomputed reciprocal, for division without a
 // hardware divide (Moeller & Granlund, "Improved division by invariant integers", 2011): a
 // double-word by word divide costs tens of cycles, or a library call, the reciprocal two
@@ -161,7 +143,10 @@ class BasicDivisor {
 public:
     static constexpr unsigned kBits = std::numeric_limits<Word>::digits;
 
-    explicit BasicDivisor(Word d);
+    explicit BasicDivisor(Word d)
+        : shift_(static_cast<Word>(std::countl_zero(d))),
+          normal_(static_cast<Word>(d << shift_)),
+          inverse_(divideSlow(static_cast<Word>(~normal_), static_cast<Word>(~Word{0}), normal_)) {}
 
     // Divides hi:lo by the divisor, where hi is below the divisor; returns the quotient, stores the
     // remainder. Inline: it runs once per limb in the inner loops of non-binary limb arithmetic,
@@ -197,8 +182,5 @@ private:
 
 using Divisor = BasicDivisor<Limb>;
 using Divisor64 = BasicDivisor<std::uint64_t>;
-
-extern template class BasicDivisor<std::uint32_t>;
-extern template class BasicDivisor<std::uint64_t>;
 
 }  // namespace zif::detail
