@@ -11,8 +11,9 @@ namespace zif {
 namespace {
 
 // A long numeral pasted, then edited at its end and in its middle, made too long and short
-// enough again: after every step the result is the whole numeral's conversion, whichever way it
-// was reached, and an over-long numeral is the overflow state rather than an error.
+// enough again, and a single digit erased: after every step the result is the whole numeral's
+// conversion, whichever way it was reached, and an over-long numeral is the overflow state rather
+// than an error.
 TEST(IncrementalConversion, EveryEditGivesTheWholeConversion) {
     for (const auto& bases : {std::pair<std::uint8_t, std::uint8_t>{10, 16}, {16, 10}}) {
         const std::uint8_t from = bases.first, to = bases.second;
@@ -42,6 +43,10 @@ TEST(IncrementalConversion, EveryEditGivesTheWholeConversion) {
         expectWhole("short enough again");
         text += u'7';
         expectWhole("too long after a digit typed");
+        text.assign(1, u'5');
+        expectWhole("one digit");
+        text.clear();
+        expectWhole("its only digit erased");
     }
 }
 
