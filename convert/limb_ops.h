@@ -232,6 +232,12 @@ template <std::ptrdiff_t kYStep, bool kSideBySide, class Ops>
                 column.add(sum);
             }
             DoubleLimb sum = 0;
+            for (; end - x >= 4; x += 4, y += 4 * kYStep) {
+                sum += productOf(x[0], y[0]);
+                sum += productOf(x[1], y[kYStep]);
+                sum += productOf(x[2], y[2 * kYStep]);
+                sum += productOf(x[3], y[3 * kYStep]);
+            }
             for (; x != end; ++x, y += kYStep) sum += productOf(*x, *y);
             column.add(sum);
             return;
