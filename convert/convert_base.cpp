@@ -327,8 +327,10 @@ std::u16string DropLastDigit(std::u16string_view converted, std::uint8_t FromBas
 namespace {
 
 // high:low, a value just past 64 bits read on the short path, written in the base 2^bits: it
-// needs no plan, unlike convertLarge().
-void writeWide(std::uint64_t high, std::uint64_t low, unsigned bits, std::u16string& out) {
+// needs no plan, unlike convertLarge(). Out of line: inlined into convertInto, it slows the
+// short path it leaves.
+[[gnu::noinline]] void writeWide(std::uint64_t high, std::uint64_t low, unsigned bits,
+                                 std::u16string& out) {
     constexpr std::size_t n = 128 / detail::kLimbBits;
     Limb limbs[n];
     for (std::size_t i = 0; i < n; ++i)
