@@ -149,9 +149,9 @@ TEST(ConvertBaseThresholds, EveryLengthAroundTheJoinsOfChunks) {
     }
 }
 
-// Products at each switch between methods and one limb either side, against the schoolbook
-// product, with scratch exactly as large as asked for. The switch inside the columns' Karatsuba
-// is reached from the halves of the smallest products in columns.
+// Products at each switch between methods and one limb either side, in both operand orders,
+// against the schoolbook product, with scratch exactly as large as asked for. The switch inside the
+// columns' Karatsuba is reached from the halves of the smallest products in columns.
 TEST(MultiplyThresholds, ProductsAtEverySwitch) {
     std::mt19937_64 rng(29);
     using Sizes = std::vector<std::pair<std::size_t, std::size_t>>;
@@ -192,6 +192,11 @@ TEST(MultiplyThresholds, ProductsAtEverySwitch) {
                 detail::multiplySchoolbook(s.radix, expected.data(), a.data(), na, b.data(), nb);
                 ASSERT_EQ(product, expected)
                     << s.name << " " << na << "x" << nb << (allMax ? " all max" : "");
+                // Either operand may be the longer one.
+                detail::multiply(s.radix, product.data(), b.data(), nb, a.data(), na,
+                                 scratch.data());
+                detail::multiplySchoolbook(s.radix, expected.data(), b.data(), nb, a.data(), na);
+                ASSERT_EQ(product, expected) << s.name << " " << nb << "x" << na;
             }
         }
     }
